@@ -1,0 +1,84 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "common/json_document.h"
+#include "platform/application.h"
+#include "platform/platform.h"
+#include "platform/posix/child_process.h"
+
+namespace quorvane {
+
+// The one application object. It owns all state; every member runs on the main
+// thread. Its members are defined in the subsystem folders (app/, engine/,
+// status/, onboarding/, account/, history/).
+class AppDelegate : public ApplicationDelegate, public std::enable_shared_from_this<AppDelegate> {
+ public:
+  using Completion = std::function<void(std::int32_t status, const std::string& text)>;
+
+  static std::shared_ptr<AppDelegate> create(Platform platform);
+  ~AppDelegate() override;
+
+  // Platform events (app/launch.cpp, app/quit.cpp).
+  void applicationDidFinishLaunching() override;
+  TerminateReply applicationShouldTerminate() override;
+  void applicationOpen(const std::vector<std::filesystem::path>& paths) override;
+  void performMenuAction(MenuAction action) override;
+
+  // Locations, computed afresh on every access; none creates anything.
+  std::filesystem::path support() const;
+  std::filesystem::path config() const;
+  std::filesystem::path engine() const;
+  std::optional<std::filesystem::path> folder() const;
+  std::filesystem::path syncLog() const;
+
+  void quit();
+  void alert(const std::string& title, const std::string& text);
+
+  // The watch process (app/worker.cpp).
+  void start();
+  void stop();
+  void togglePause();
+
+  // Short engine commands (engine/run.cpp).
+  void run(std::vector<std::string> arguments, std::optional<std::string> input,
+           Completion completion);
+
+  // Indicator and menu (status/).
+  void refresh();
+  void rebuildMenu(const std::string& statusLine = "Quorvane");
+  void openFolder();
+  void openRecovery();
+  void toggleLogin();
+  void about();
+
+  // Connecting this computer (onboarding/).
+  void setup(std::optional<std::filesystem::path> file);
+
+  // State, read by tests and by the subsystems. Main thread only.
+  StatusItem* statusItem() const { return statusItem_.get(); }
+  const ChildProcess* worker() const { return worker_.get(); }
+  bool paused() const { return paused_; }
+  bool busy() const { return busy_; }
+  const std::optional<Json>& account() const { return account_; }
+
+ private:
+  explicit AppDelegate(Platform platform);
+  void terminationReport(std::uint64_t serial);
+
+  Platform platform_;
+  std::unique_ptr<StatusItem> statusItem_;
+  std::unique_ptr<ChildProcess> worker_;
+  std::unique_ptr<RepeatingTimer> timer_;
+  bool paused_ = false;
+  bool busy_ = false;
+  std::optional<Json> account_;  // an object, when known
+};
+
+}  // namespace quorvane

@@ -1,0 +1,42 @@
+#include "common/text.h"
+
+#include <unicode/brkiter.h>
+#include <unicode/ustring.h>
+#include <unicode/utext.h>
+
+#include <memory>
+
+namespace quorvane {
+
+std::string graphemePrefix(std::string_view utf8, std::size_t count) {
+  UErrorCode status = U_ZERO_ERROR;
+  UText* text = utext_openUTF8(nullptr, utf8.data(), static_cast<int64_t>(utf8.size()), &status);
+  std::unique_ptr<UText, decltype(&utext_close)> textOwner(text, &utext_close);
+  std::unique_ptr<icu::BreakIterator> breaks(
+      icu::BreakIterator::createCharacterInstance(icu::Locale::getRoot(), status));
+  if (U_FAILURE(status)) return std::string(utf8);
+  breaks->setText(text, status);
+  if (U_FAILURE(status)) return std::string(utf8);
+  // With UTF-8 UText, boundaries are byte offsets into `utf8`.
+  int32_t end = breaks->first();
+  for (std::size_t i = 0; i < count; ++i) {
+    int32_t next = breaks->next();
+    if (next == icu::BreakIterator::DONE) return std::string(utf8);
+    end = next;
+  }
+  return std::string(utf8.substr(0, static_cast<std::size_t>(end)));
+}
+
+std::optional<std::string> validUtf8(std::string bytes) {
+  UErrorCode status = U_ZERO_ERROR;
+  int32_t length = 0;
+  // Preflight into no buffer: ICU still checks every sequence.
+  u_strFromUTF8(nullptr, 0, &length, bytes.data(), static_cast<int32_t>(bytes.size()), &status);
+  if (status == U_BUFFER_OVERFLOW_ERROR || status == U_STRING_NOT_TERMINATED_WARNING) {
+    status = U_ZERO_ERROR;
+  }
+  if (U_FAILURE(status)) return std::nullopt;
+  return bytes;
+}
+
+}  // namespace quorvane

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace quorvane {
+
+// The first `count` user-perceived characters (extended grapheme clusters) of a
+// UTF-8 text; a shorter text comes back whole.
+std::string graphemePrefix(std::string_view utf8, std::size_t count);
+
+// The text when it is well-formed UTF-8 (no overlong forms, no surrogates); none
+// otherwise.
+std::optional<std::string> validUtf8(std::string bytes);
+
+}  // namespace quorvane

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <sys/types.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+
+#include "platform/posix/file_descriptor.h"
+
+namespace quorvane::files {
+
+// The whole file, or none when it is missing, unreadable, not a regular file, or
+// larger than `limit` bytes.
+std::optional<std::string> readWhole(const std::filesystem::path& path,
+                                     std::uintmax_t limit = 16u << 20);
+
+bool exists(const std::filesystem::path& path);  // any kind of file-system object
+
+// Creates the folder and any missing parents with `mode`; an existing folder is
+// left as it is. Returns the error's description on failure.
+std::optional<std::string> createDirectories(const std::filesystem::path& path, mode_t mode);
+
+// Size in bytes, or none when it cannot be read.
+std::optional<std::uintmax_t> size(const std::filesystem::path& path);
+
+bool remove(const std::filesystem::path& path);
+
+// Creates an empty file with `mode` when nothing is at `path`; false otherwise.
+bool createEmpty(const std::filesystem::path& path, mode_t mode);
+
+struct OpenResult {
+  FileDescriptor fd;
+  std::string error;  // set when fd is not valid
+};
+// Opens an existing file for writing at its end (O_APPEND, close-on-exec).
+OpenResult openForAppending(const std::filesystem::path& path);
+
+}  // namespace quorvane::files
