@@ -80,7 +80,8 @@ class ChildProcess {
   void kill();       // SIGKILL
 
   bool hasExited() const;
-  // Blocks until the child has ended; returns its termination status.
+  // Blocks until the child has ended and its termination handler, if any, has
+  // returned (inside the handler: until it has ended); returns its termination status.
   int waitUntilExit();
   // Returns false if the child is still running after `timeout`.
   bool waitUntilExit(std::chrono::milliseconds timeout);

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+
+#include "platform/system.h"
+
+// The login item as an XDG autostart entry: a .desktop file in
+// $XDG_CONFIG_HOME/autostart that the session starts at login.
+namespace quorvane::autostart {
+
+// Enabled when the entry exists and is neither Hidden=true nor switched off with
+// X-GNOME-Autostart-enabled=false (as desktop settings do); otherwise not registered.
+LoginItemStatus status(const std::filesystem::path& entry);
+
+// Each returns the error's description on failure. Writing replaces the entry
+// atomically; removing an absent entry succeeds.
+std::optional<std::string> install(const std::filesystem::path& entry,
+                                   const std::filesystem::path& program);
+std::optional<std::string> uninstall(const std::filesystem::path& entry);
+
+// The entry's text for starting `program`.
+std::string entryText(const std::filesystem::path& program);
+
+// One argument of an Exec line: quoted when it holds a reserved character, "%" as
+// "%%", then escaped as a desktop-file string value.
+std::string execArgument(const std::string& argument);
+
+}  // namespace quorvane::autostart

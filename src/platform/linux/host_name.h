@@ -1,0 +1,19 @@
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace quorvane {
+
+// The value of PRETTY_HOSTNAME in the text of a machine-info file: shell-style
+// assignments, with single and double quotes and backslash escapes. None when the
+// key is missing or its value is empty.
+std::optional<std::string> prettyHostName(std::string_view machineInfo);
+
+// The pretty host name from `machineInfo`, else gethostname(); none when both are
+// empty.
+std::optional<std::string> hostName(const std::filesystem::path& machineInfo);
+
+}  // namespace quorvane

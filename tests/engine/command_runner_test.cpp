@@ -1,0 +1,120 @@
+#include "engine/command_runner.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <thread>
+
+#include <gtest/gtest.h>
+
+#include "support/fake_engine_bundle.h"
+
+namespace quorvane {
+namespace {
+
+using testing::FakeEngineBundle;
+using testing::TempDir;
+using testing::writeFile;
+
+std::string letters(std::size_t count) {
+  std::string text;
+  for (std::size_t i = 0; i < count; ++i) text += static_cast<char>('a' + i % 26);
+  return text;
+}
+
+TEST(CommandRunner, ReportsStatusAndTheMergedOutput) {
+  const struct {
+    const char* behaviour;
+    EngineResult expected;
+  } cases[] = {
+      {R"({"*": {"stdout": "{\"ok\": true}\n"}})", {0, "{\"ok\": true}\n"}},
+      {R"({"*": {"stderr": "Wrong password.\n", "exit_code": 2}})", {2, "Wrong password.\n"}},
+      {R"({"*": {"output": [{"stream": "out", "text": "1 out, "}, {"stream": "err", "text": "2 err, "},
+                            {"stream": "out", "text": "3 out"}], "exit_code": 1}})",
+       {1, "1 out, 2 err, 3 out"}},
+      {R"({"*": {"output": [{"stream": "out", "hex": "6f6bff"}]}})", {0, ""}},  // not UTF-8
+      {R"({"*": {"output": [{"stream": "err", "hex": "c0af"}], "exit_code": 3}})", {3, ""}},
+      {R"({"*": {"stdout": "partial", "crash_signal": 9}})", {SIGKILL, "partial"}},
+      {R"({"*": {"crash_signal": 10}})", {SIGUSR1, ""}},
+  };
+  for (const auto& c : cases) {
+    FakeEngineBundle bundle;
+    bundle.setBehaviour(c.behaviour);
+    EXPECT_EQ(runEngineCommand(bundle.engine(), {"account-info"}, std::nullopt), c.expected)
+        << c.behaviour;
+  }
+}
+
+TEST(CommandRunner, EngineThatCannotRunGivesMinusOneAndTheReason) {
+  TempDir temp;
+  writeFile(temp / "quorvane", "#!/bin/sh\necho never\n");
+  ::chmod((temp / "quorvane").c_str(), 0644);
+  const struct {
+    std::filesystem::path engine;
+    std::string text;
+  } cases[] = {
+      {temp / "missing", "No such file or directory: " + (temp / "missing").string()},
+      {temp / "quorvane", "Permission denied: " + (temp / "quorvane").string()},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(runEngineCommand(c.engine, {"login"}, R"({"password":"x"})"),
+              (EngineResult{-1, c.text}));
+  }
+}
+
+TEST(CommandRunner, InputArrivesByteExactAndNoInputMeansAnEmptyStdin) {
+  // The test's own stdin holds data that must never reach the engine.
+  int leak[2];
+  ASSERT_EQ(::pipe(leak), 0);
+  ASSERT_EQ(::write(leak[1], "from the test", 13), 13);
+  ::close(leak[1]);  // an engine reading it gets that text and end-of-file
+  int savedStdin = ::dup(STDIN_FILENO);
+  ::dup2(leak[0], STDIN_FILENO);
+
+  const std::optional<std::string> inputs[] = {
+      std::nullopt, std::string(R"({"username":"anna","password":"p\u00e4ss \"quoted\""})"),
+      std::string("\0\xff\n\r binary \xC3", 13),
+      letters(200000),  // more than a pipe holds
+  };
+  for (const auto& input : inputs) {
+    FakeEngineBundle bundle;
+    EXPECT_EQ(runEngineCommand(bundle.engine(), {"login", "--config", "/c"}, input).status, 0);
+    auto runs = bundle.journal();
+    ASSERT_EQ(runs.size(), 1u);
+    EXPECT_EQ(runs[0].input, input.value_or(""));
+    EXPECT_EQ(runs[0].arguments, (std::vector<std::string>{"login", "--config", "/c"}));
+  }
+
+  ::dup2(savedStdin, STDIN_FILENO);
+  ::close(savedStdin);
+  ::close(leak[0]);
+}
+
+TEST(CommandRunner, EngineExitingWithoutReadingGivesMinusOneInsteadOfKillingUs) {
+  FakeEngineBundle bundle;
+  bundle.setBehaviour(R"({"*": {"exit_without_reading": true}})");
+  auto result = runEngineCommand(bundle.engine(), {"relogin"}, letters(1 << 20));
+  EXPECT_EQ(result, (EngineResult{-1, "Broken pipe"}));
+}
+
+TEST(CommandRunner, MegabytesOfOutputArriveWhole) {
+  FakeEngineBundle bundle;
+  bundle.setBehaviour(R"({"*": {"output_bytes": 5000000}})");
+  auto result = runEngineCommand(bundle.engine(), {"history"}, std::nullopt);
+  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(result.text.size(), 5000000u);
+  EXPECT_TRUE(result.text == letters(5000000));
+}
+
+TEST(CommandRunner, RunsFromABackgroundThread) {
+  FakeEngineBundle bundle;
+  bundle.setBehaviour(R"({"*": {"stdout": "done", "exit_code": 4}})");
+  EngineResult result;
+  std::thread([&] { result = runEngineCommand(bundle.engine(), {"restore"}, "{}"); }).join();
+  EXPECT_EQ(result, (EngineResult{4, "done"}));
+}
+
+}  // namespace
+}  // namespace quorvane

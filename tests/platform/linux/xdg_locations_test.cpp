@@ -1,0 +1,133 @@
+#include "platform/linux/xdg_locations.h"
+
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <map>
+
+#include <gtest/gtest.h>
+
+#include "platform/linux/bundle_location.h"
+#include "platform/linux/linux_system.h"
+#include "platform/linux/scoped_environment.h"
+#include "support/temp_dir.h"
+
+namespace quorvane {
+namespace {
+
+using testing::ScopedEnvironment;
+using testing::TempDir;
+using testing::writeFile;
+
+xdg::Environment environmentOf(std::map<std::string, std::string> values) {
+  return [values](const std::string& name) -> std::optional<std::string> {
+    auto found = values.find(name);
+    if (found == values.end()) return std::nullopt;
+    return found->second;
+  };
+}
+
+TEST(XdgLocations, UseAbsoluteVariablesAndFallBackOtherwise) {
+  const std::filesystem::path passwordHome = ::getpwuid(::getuid())->pw_dir;
+  const struct {
+    std::map<std::string, std::string> environment;
+    std::filesystem::path home, data, config;
+  } cases[] = {
+      {{{"HOME", "/home/anna"}}, "/home/anna", "/home/anna/.local/share", "/home/anna/.config"},
+      {{{"HOME", "/home/anna"}, {"XDG_DATA_HOME", "/data"}, {"XDG_CONFIG_HOME", "/conf"}},
+       "/home/anna",
+       "/data",
+       "/conf"},
+      {{{"HOME", "/home/anna"}, {"XDG_DATA_HOME", "data"}, {"XDG_CONFIG_HOME", ""}},
+       "/home/anna",
+       "/home/anna/.local/share",
+       "/home/anna/.config"},
+      {{}, passwordHome, passwordHome / ".local/share", passwordHome / ".config"},
+      {{{"HOME", "relative"}},
+       passwordHome,
+       passwordHome / ".local/share",
+       passwordHome / ".config"},
+  };
+  for (const auto& c : cases) {
+    auto environment = environmentOf(c.environment);
+    EXPECT_EQ(xdg::home(environment), c.home);
+    EXPECT_EQ(xdg::dataHome(environment), c.data);
+    EXPECT_EQ(xdg::configHome(environment), c.config);
+  }
+}
+
+TEST(XdgLocations, RuntimeHomeMustBeAnAbsoluteFolder) {
+  TempDir temp;
+  writeFile(temp / "file", "");
+  const struct {
+    std::map<std::string, std::string> environment;
+    std::optional<std::filesystem::path> expected;
+  } cases[] = {
+      {{{"XDG_RUNTIME_DIR", temp.path().string()}}, temp.path()},
+      {{{"XDG_RUNTIME_DIR", (temp / "file").string()}}, std::nullopt},
+      {{{"XDG_RUNTIME_DIR", (temp / "missing").string()}}, std::nullopt},
+      {{{"XDG_RUNTIME_DIR", "run/user"}}, std::nullopt},
+      {{}, std::nullopt},
+  };
+  for (const auto& c : cases) EXPECT_EQ(xdg::runtimeHome(environmentOf(c.environment)), c.expected);
+}
+
+TEST(XdgLocations, PrivateFolderIsCreatedTightenedOrRefused) {
+  TempDir temp;
+  auto modeOf = [](const std::filesystem::path& path) {
+    struct stat info = {};
+    ::lstat(path.c_str(), &info);
+    return info.st_mode & 07777;
+  };
+  EXPECT_EQ(xdg::ensurePrivateFolder(temp / "new"), std::nullopt);
+  EXPECT_EQ(modeOf(temp / "new"), 0700u);
+
+  std::filesystem::create_directory(temp / "open");
+  ::chmod((temp / "open").c_str(), 0777);
+  EXPECT_EQ(xdg::ensurePrivateFolder(temp / "open"), std::nullopt);
+  EXPECT_EQ(modeOf(temp / "open"), 0700u);
+
+  std::filesystem::create_directory_symlink(temp / "new", temp / "link");
+  EXPECT_EQ(xdg::ensurePrivateFolder(temp / "link"),
+            (temp / "link").string() + " is a symbolic link, not a folder");
+  writeFile(temp / "file", "");
+  EXPECT_EQ(xdg::ensurePrivateFolder(temp / "file"),
+            "Not a directory: " + (temp / "file").string());
+  if (::geteuid() == 0) {  // only root can give a folder away
+    std::filesystem::create_directory(temp / "foreign");
+    ASSERT_EQ(::chown((temp / "foreign").c_str(), 65534, 65534), 0);
+    EXPECT_EQ(xdg::ensurePrivateFolder(temp / "foreign"),
+              (temp / "foreign").string() + " belongs to another user");
+  }
+}
+
+TEST(BundleLocation, ClimbsOutOfContentsMacOSOnly) {
+  const struct {
+    std::filesystem::path executable, bundle;
+  } cases[] = {
+      {"/opt/Quorvane.app/Contents/MacOS/quorvane-menubar", "/opt/Quorvane.app"},
+      {"/home/a b/Copy.app/Contents/MacOS/quorvane-menubar", "/home/a b/Copy.app"},
+      {"/usr/bin/quorvane-menubar", "/usr/bin"},
+      {"/x/Contents/bin/quorvane-menubar", "/x/Contents/bin"},
+      {"/x/MacOS/quorvane-menubar", "/x/MacOS"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(bundleFromExecutable(c.executable), c.bundle);
+  EXPECT_EQ(runningExecutable().filename(), "linux_tests");
+  EXPECT_EQ(LinuxSystem({}).bundleDirectory(), runningExecutable().parent_path());
+}
+
+TEST(LinuxSystem, FoldersFollowTheEnvironment) {
+  ScopedEnvironment home("HOME", "/home/tester");
+  ScopedEnvironment data("XDG_DATA_HOME", std::nullopt);
+  ScopedEnvironment runtime("XDG_RUNTIME_DIR", "/proc/self/fd/0/not-a-folder");
+  LinuxSystem system({"quorvane-menubar", "--enable-login"});
+  EXPECT_EQ(system.homeDirectory(), "/home/tester");
+  EXPECT_EQ(system.applicationSupportDirectory(), "/home/tester/.local/share");
+  EXPECT_EQ(system.runtimeDirectory(), "/tmp/quorvane-" + std::to_string(::getuid()));
+  EXPECT_EQ(system.arguments(), (std::vector<std::string>{"quorvane-menubar", "--enable-login"}));
+  EXPECT_EQ(system.processIdentifier(), ::getpid());
+}
+
+}  // namespace
+}  // namespace quorvane
