@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -22,7 +23,10 @@ class AppDelegate : public ApplicationDelegate, public std::enable_shared_from_t
  public:
   using Completion = std::function<void(std::int32_t status, const std::string& text)>;
 
-  static std::shared_ptr<AppDelegate> create(Platform platform);
+  // `stopGrace` bounds how long stop() waits after SIGTERM before it kills the
+  // watch process, so a stuck engine cannot freeze the panel.
+  static std::shared_ptr<AppDelegate> create(
+      Platform platform, std::chrono::milliseconds stopGrace = std::chrono::seconds(10));
   ~AppDelegate() override;
 
   // Platform events (app/launch.cpp, app/quit.cpp).
@@ -69,10 +73,11 @@ class AppDelegate : public ApplicationDelegate, public std::enable_shared_from_t
   const std::optional<Json>& account() const { return account_; }
 
  private:
-  explicit AppDelegate(Platform platform);
+  AppDelegate(Platform platform, std::chrono::milliseconds stopGrace);
   void terminationReport(std::uint64_t serial);
 
   Platform platform_;
+  std::chrono::milliseconds stopGrace_;
   std::unique_ptr<StatusItem> statusItem_;
   std::unique_ptr<ChildProcess> worker_;
   std::unique_ptr<RepeatingTimer> timer_;

@@ -1,0 +1,83 @@
+#!/usr/bin/env bash
+# Figures of the desktop application at rest, measured, not asserted:
+#   - time from exec to the icon docked in the tray,
+#   - resident memory after 20 s idle,
+#   - CPU time used over the following 60 s idle.
+#
+#   bench/desktop_figures.sh <build dir> [runs]
+#
+# Runs on a private Xvfb display with a tray, a throwaway home configured with a
+# folder, and the fake engine as the engine when the build has it (it idles like
+# the real watch process; the placeholder would exit and be restarted every 2 s).
+set -euo pipefail
+
+build=$(realpath "${1:-build}")
+runs=${2:-3}
+here=$(cd "$(dirname "$0")" && pwd)
+# shellcheck source=../scripts/x11_session.sh
+source "$here/../scripts/x11_session.sh"
+
+work=$(mktemp -d /tmp/quorvane-figures.XXXXXX)
+X11_LOGS=$work
+app_pid=""
+cleanup() {
+  if [ -n "$app_pid" ]; then
+    kill -TERM "$app_pid" 2>/dev/null || true
+    wait "$app_pid" 2>/dev/null || true
+  fi
+  x11_stop
+  rm -rf "$work"
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM HUP
+
+cp -a "$build/Quorvane.app" "$work/Quorvane.app"
+if [ -x "$build/tests/fake-engine" ]; then
+  ln -sfn "$build/tests/fake-engine" "$work/Quorvane.app/Contents/MacOS/quorvane"
+  export QUORVANE_FAKE_ENGINE_DIR="$work/engine"
+  mkdir -p "$QUORVANE_FAKE_ENGINE_DIR"
+fi
+app="$work/Quorvane.app/Contents/MacOS/quorvane-menubar"
+
+export HOME="$work/home"
+export XDG_DATA_HOME="$HOME/.local/share" XDG_CONFIG_HOME="$HOME/.config"
+export XDG_CACHE_HOME="$HOME/.cache" XDG_RUNTIME_DIR="$work/run" QT_QPA_PLATFORM=xcb
+unset DBUS_SESSION_BUS_ADDRESS SESSION_MANAGER
+mkdir -p "$XDG_DATA_HOME/Quorvane" "$work/Sync/.quorvane"
+mkdir -m 700 "$XDG_RUNTIME_DIR"
+printf '{"folder": "%s"}\n' "$work/Sync" >"$XDG_DATA_HOME/Quorvane/client.json"
+
+x11_start
+x11_start_tray
+x11_wait_for 10 eval 'xdotool search --onlyvisible --class trayer' || {
+  echo "trayer did not start" >&2
+  exit 1
+}
+
+now() { date +%s.%N; }
+ticks=$(getconf CLK_TCK)
+cpu_ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }  # utime + stime
+
+for run in $(seq "$runs"); do
+  printf '{"state": "synced", "message": "Up to date", "updated_at": %s}\n' \
+    "$(($(date +%s) + 3600))" >"$work/Sync/.quorvane/status.json"
+  start=$(now)
+  "$app" >"$work/app-$run.log" 2>&1 &
+  app_pid=$!
+  until x11_tray_icon >/dev/null; do sleep 0.005; done
+  docked=$(now)
+  sleep 20
+  rss_kb=$(awk '/^VmRSS/ {print $2}' "/proc/$app_pid/status")
+  cpu_before=$(cpu_ticks "$app_pid")
+  sleep 60
+  cpu_after=$(cpu_ticks "$app_pid")
+  kill -TERM "$app_pid"
+  wait "$app_pid" || true
+  app_pid=""
+  awk -v run="$run" -v s="$start" -v d="$docked" -v rss="$rss_kb" \
+    -v c=$((cpu_after - cpu_before)) -v hz="$ticks" 'BEGIN {
+      printf "run %d: icon after %.3f s; resident %.1f MB after 20 s idle; CPU %.2f s over 60 s idle\n",
+        run, d - s, rss / 1024, c / hz }'
+  # The tray drops the icon when the process ends; wait so the next run starts clean.
+  x11_wait_for 10 eval '! x11_tray_icon' || true
+done

@@ -1,0 +1,20 @@
+#include "app/sync_log.h"
+
+namespace quorvane {
+
+files::OpenResult openSyncLog(const std::filesystem::path& support,
+                              const std::filesystem::path& log) {
+  if (std::optional<std::string> error = files::createDirectories(support, 0700)) {
+    return {FileDescriptor(), *error};
+  }
+  // No rotation: the engine's history lives on the server, the log is only for
+  // a look at what happened lately. A failed check or removal leaves it growing.
+  if (std::optional<std::uintmax_t> size = files::size(log); size && *size > kSyncLogLimit) {
+    files::remove(log);
+  }
+  // A failure here shows up as a failure to open it.
+  if (!files::exists(log)) files::createEmpty(log, 0600);
+  return files::openForAppending(log);
+}
+
+}  // namespace quorvane

@@ -1,0 +1,35 @@
+#include "app/app_delegate.h"
+#include "common/text.h"
+#include "platform/posix/files.h"
+#include "status/status_look.h"
+
+namespace quorvane {
+namespace {
+
+constexpr std::size_t kStatusLineLength = 100;  // user-perceived characters
+
+}  // namespace
+
+void AppDelegate::refresh() {
+  // The menu keeps its "Working…" line until the command has completed.
+  if (busy_) return;
+  if (paused_) {
+    rebuildMenu("Paused");
+    return;
+  }
+  // A watch process that ended is replaced here, at most one tick later.
+  if (!worker_ && folder()) start();
+
+  std::optional<std::string> content;
+  if (std::optional<std::filesystem::path> synced = folder()) {
+    content = files::readWhole(*synced / ".quorvane" / "status.json");
+  }
+  const StatusLook look = statusLook(content, platform_.loop.secondsSince1970());
+  if (statusItem_ && statusItem_->hasButton()) {
+    statusItem_->setImage(look.symbol, look.text);
+    statusItem_->setToolTip(look.text);
+  }
+  rebuildMenu(graphemePrefix(look.text, kStatusLineLength));
+}
+
+}  // namespace quorvane

@@ -1,0 +1,73 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "app/client_config.h"
+#include "support/app_harness.h"
+
+namespace quorvane::testing {
+namespace {
+
+const std::string kDeep = std::string(100000, '[') + std::string(100000, ']');
+
+TEST(ClientConfig, FolderIsTheFolderStringOnly) {
+  const struct {
+    const char* name;
+    std::string content;
+    std::optional<std::filesystem::path> folder;
+  } cases[] = {
+      {"a folder", R"({"folder": "/home/ada/Sync", "server": "x"})", "/home/ada/Sync"},
+      {"a folder that does not exist", R"({"folder": "/nowhere/at/all"})", "/nowhere/at/all"},
+      {"a number", R"({"folder": 7})", std::nullopt},
+      {"an array", R"({"folder": ["/home/ada/Sync"]})", std::nullopt},
+      {"null", R"({"folder": null})", std::nullopt},
+      {"missing", R"({"server": "x"})", std::nullopt},
+      {"empty", R"({"folder": ""})", std::nullopt},
+      {"with a NUL", R"({"folder": "/home/ada\u0000/etc"})", std::nullopt},
+      {"top level an array", R"([{"folder": "/x"}])", std::nullopt},
+      {"empty file", "", std::nullopt},
+      {"half written", R"({"folder": "/home/a)", std::nullopt},
+      {"not UTF-8", "{\"folder\": \"/home/\xff\"}", std::nullopt},
+      {"10 MB", R"({"folder": "/x", "pad": ")" + std::string(10'000'000, 'a') + "\"}", "/x"},
+      {"100,000 levels", R"({"folder": "/x", "deep": )" + kDeep + "}", std::nullopt},
+  };
+  for (const auto& c : cases) EXPECT_EQ(folderInConfig(c.content), c.folder) << c.name;
+}
+
+TEST(ClientConfig, AccountIsTheInvitationsAccountObjectWhole) {
+  const struct {
+    const char* name;
+    std::string content;
+    std::optional<Json> account;
+  } cases[] = {
+      {"an account",
+       R"({"invitation": {"account": {"username": "ada", "admin": false, "n": [1]}}})",
+       Json{{"username", "ada"}, {"admin", false}, {"n", {1}}}},
+      {"an empty account", R"({"invitation": {"account": {}}})", Json::object()},
+      {"no account", R"({"invitation": {"server": "x"}})", std::nullopt},
+      {"account not an object", R"({"invitation": {"account": "ada"}})", std::nullopt},
+      {"invitation not an object", R"({"invitation": [{"account": {}}]})", std::nullopt},
+      {"account at the top", R"({"account": {"username": "ada"}})", std::nullopt},
+      {"not JSON", "{", std::nullopt},
+      {"100,000 levels", R"({"invitation": {"account": )" + kDeep + "}}", std::nullopt},
+  };
+  for (const auto& c : cases) EXPECT_EQ(accountInConfig(c.content), c.account) << c.name;
+}
+
+TEST(Locations, ComeFromTheSystemAndTheConfigurationAsItIsNow) {
+  AppHarness h;
+  EXPECT_EQ(h.app->support(), h.dir / "data" / "Quorvane");
+  EXPECT_EQ(h.app->config(), h.dir / "data" / "Quorvane" / "client.json");
+  EXPECT_EQ(h.app->syncLog(), h.dir / "data" / "Quorvane" / "sync.log");
+  EXPECT_EQ(h.app->engine(), h.bundle.engine());
+
+  EXPECT_EQ(h.app->folder(), std::nullopt);
+  h.writeConfig(R"({"folder": "/one"})");
+  EXPECT_EQ(h.app->folder(), std::filesystem::path("/one"));
+  h.writeConfig(R"({"folder": "/two"})");
+  EXPECT_EQ(h.app->folder(), std::filesystem::path("/two"));
+  EXPECT_FALSE(std::filesystem::exists(h.app->syncLog())) << "locations create nothing";
+}
+
+}  // namespace
+}  // namespace quorvane::testing

@@ -1,0 +1,83 @@
+// FakeLoop loop;                        // the clock stands at kStartTime
+// loop.after(Seconds(0.5), [] {...});   // nothing runs yet
+// loop.advance(0.5); loop.runUntilIdle();  // runs it, then waits for background work
+
+#pragma once
+
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "platform/loop.h"
+
+namespace quorvane::testing {
+
+// A main loop with a virtual clock, driven by the test from its own thread, which
+// plays the main thread. Background work runs on real threads, because the engine
+// runner needs real processes; everything else happens only inside advance() and
+// runUntilIdle().
+class FakeLoop : public Loop {
+ public:
+  static constexpr double kStartTime = 1'800'000'000.0;
+
+  FakeLoop() = default;
+  ~FakeLoop() override;  // waits for background work still running
+  FakeLoop(const FakeLoop&) = delete;
+  FakeLoop& operator=(const FakeLoop&) = delete;
+
+  void post(std::function<void()> block) override;
+  void after(Seconds delay, std::function<void()> block) override;
+  std::unique_ptr<RepeatingTimer> repeat(Seconds interval, std::function<void()> tick) override;
+  void background(std::function<void()> work) override;
+  double secondsSince1970() const override { return now_; }
+
+  // Moves the clock forward, running each delayed block and timer tick as its time
+  // comes, in time order, and the main queue before and after each.
+  void advance(double seconds);
+  // Runs what is due now and waits for background work, until nothing is pending.
+  void runUntilIdle();
+  // Waits until some thread has posted a block (true at once when one is pending);
+  // false after `timeout`. Runs nothing.
+  bool waitForPost(std::chrono::milliseconds timeout);
+
+  // Between these (a modal dialog, an open menu) timer ticks are withheld; the
+  // missed ones arrive as one tick afterwards. They nest.
+  void beginModal();
+  void endModal();
+  bool inModal() const { return modalDepth_ > 0; }
+
+  // When the delayed blocks not yet run are due, soonest first.
+  std::vector<double> delayedTimes() const;
+
+  struct Timer;
+
+ private:
+  struct Delayed {
+    double at;
+    std::uint64_t order;
+    std::function<void()> block;
+  };
+
+  void runPosted();
+  bool runNextEvent(double until);
+
+  double now_ = kStartTime;
+  std::uint64_t order_ = 0;
+  int modalDepth_ = 0;
+  std::vector<Delayed> delayed_;
+  std::vector<std::shared_ptr<Timer>> timers_;
+
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::deque<std::function<void()>> posted_;
+  std::size_t outstanding_ = 0;
+  std::vector<std::thread> threads_;
+};
+
+}  // namespace quorvane::testing
