@@ -18,12 +18,11 @@ void AppDelegate::refresh() {
     return;
   }
   // A watch process that ended is replaced here, at most one tick later.
-  if (!worker_ && folder()) start();
+  const std::optional<std::filesystem::path> synced = folder();
+  if (!worker_ && synced) start();
 
   std::optional<std::string> content;
-  if (std::optional<std::filesystem::path> synced = folder()) {
-    content = files::readWhole(*synced / ".quorvane" / "status.json");
-  }
+  if (synced) content = files::readWhole(*synced / ".quorvane" / "status.json");
   const StatusLook look = statusLook(content, platform_.loop.secondsSince1970());
   if (statusItem_ && statusItem_->hasButton()) {
     statusItem_->setImage(look.symbol, look.text);

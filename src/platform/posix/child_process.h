@@ -54,7 +54,6 @@ using TerminationHandler = std::function<void(int terminationStatus)>;
 //   child that has gone fails with EPIPE instead of killing the front end.
 class ChildProcess {
  public:
-  struct Launched;
   // On failure returns the system's description of the error (for example
   // "No such file or directory: /path/to/quorvane"); nothing is left running.
   static std::variant<std::unique_ptr<ChildProcess>, std::string> launch(

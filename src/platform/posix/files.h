@@ -11,10 +11,15 @@
 
 namespace quorvane::files {
 
+// The engine's client configuration and status file are a few hundred bytes, and
+// the status file is read on the main thread every two seconds: anything much
+// larger is not the engine's and is refused rather than parsed.
+inline constexpr std::uintmax_t kSmallFileLimit = 1u << 20;
+
 // The whole file, or none when it is missing, unreadable, not a regular file, or
 // larger than `limit` bytes.
 std::optional<std::string> readWhole(const std::filesystem::path& path,
-                                     std::uintmax_t limit = 16u << 20);
+                                     std::uintmax_t limit = kSmallFileLimit);
 
 bool exists(const std::filesystem::path& path);  // any kind of file-system object
 
