@@ -7,7 +7,7 @@ packages=(
   nlohmann-json3-dev libicu-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   qt6-base-dev qt6-svg-dev libqt6svg6 qt6-qpa-plugins
-  xvfb xauth trayer xdotool x11-utils imagemagick tesseract-ocr
+  xvfb xauth trayer xdotool x11-utils imagemagick tesseract-ocr procps
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -1,0 +1,89 @@
+# Helpers for running the front end on a private X display with a tray: sourced by
+# scripts/run.sh and tests/e2e/run.sh. Every process started here is recorded in
+# X11_PIDS; x11_stop ends them, newest first.
+
+X11_PIDS=()
+X11_LOGS=${X11_LOGS:-/tmp}
+
+# Starts Xvfb on a free display (chosen by the server itself, so two sessions never
+# race for one) and exports DISPLAY.
+x11_start() {
+  local fifo display
+  fifo=$(mktemp -u "${TMPDIR:-/tmp}/x11-display.XXXXXX")
+  mkfifo "$fifo"
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$fifo" \
+    >"$X11_LOGS/xvfb.log" 2>&1 &
+  X11_PIDS+=($!)
+  if ! read -r -t 15 display <"$fifo"; then
+    rm -f "$fifo"
+    echo "Xvfb did not start (see $X11_LOGS/xvfb.log)" >&2
+    return 1
+  fi
+  rm -f "$fifo"
+  export DISPLAY=":$display"
+}
+
+# A tray along the top edge, dark, as many desktop panels are.
+x11_start_tray() {
+  trayer --edge top --align right --widthtype request --height 28 --SetDockType true \
+    --transparent true --alpha 0 --tint 0x2b2b2b >"$X11_LOGS/trayer.log" 2>&1 &
+  X11_PIDS+=($!)
+}
+
+# Runs "$@" every 0.2 s until it succeeds or `seconds` have passed.
+x11_wait_for() {
+  local seconds=$1
+  shift
+  local tries=$((seconds * 5))
+  while ((tries-- > 0)); do
+    "$@" >/dev/null && return 0
+    sleep 0.2
+  done
+  return 1
+}
+
+# "x y width height" of each visible window of the front end, one a line.
+x11_app_windows() {
+  local id
+  for id in $(xdotool search --onlyvisible --classname quorvane-menubar 2>/dev/null); do
+    xwininfo -id "$id" 2>/dev/null | awk -v id="$id" '
+      /Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF}
+      /Width:/ {w=$NF} /Height:/ {h=$NF}
+      END {print id, x, y, w, h}'
+  done
+}
+
+# The front end's icon docked in the tray: "id x y width height".
+x11_tray_icon() {
+  local tray
+  tray=$(xdotool search --onlyvisible --class trayer 2>/dev/null | head -1)
+  [ -n "$tray" ] || return 1
+  local ty
+  ty=$(xwininfo -id "$tray" | awk '/Absolute upper-left Y/ {print $NF}')
+  # Docked icons are small windows inside the tray's strip at the top.
+  x11_app_windows | awk -v ty="$ty" '$5 <= 64 && $4 <= 64 && $4 > 4 && $3 >= ty && $3 < ty + 64' |
+    head -1 | grep .
+}
+
+# A window of the front end taller than `min_height`: the open menu or a dialog.
+x11_app_window_taller_than() {
+  x11_app_windows | awk -v min="$1" '$5 > min' | head -1 | grep .
+}
+
+x11_click_tray_icon() {
+  local id x y w h
+  read -r id x y w h < <(x11_tray_icon) || return 1
+  xdotool mousemove $((x + w / 2)) $((y + h / 2)) click 1
+}
+
+x11_stop() {
+  local i pid
+  for ((i = ${#X11_PIDS[@]} - 1; i >= 0; i--)); do
+    pid=${X11_PIDS[i]}
+    kill -TERM "$pid" 2>/dev/null || continue
+    for _ in $(seq 25); do kill -0 "$pid" 2>/dev/null || break; sleep 0.2; done
+    kill -KILL "$pid" 2>/dev/null || true
+    wait "$pid" 2>/dev/null || true
+  done
+  X11_PIDS=()
+}

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QLocalServer>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace quorvane {
+
+// Files opened with the application reach the running instance over a local
+// socket beside the instance lock: each path's bytes followed by a NUL byte.
+
+// The running instance's end. Main thread only.
+class HandoffServer {
+ public:
+  using Receive = std::function<void(std::vector<std::filesystem::path>)>;
+  explicit HandoffServer(Receive receive);
+
+  // Listens at `socket`, replacing whatever a crashed instance left there. Only
+  // the holder of the instance lock may call it. Returns the error on failure.
+  std::optional<std::string> listen(const std::filesystem::path& socket);
+
+ private:
+  void accept();
+
+  Receive receive_;
+  QLocalServer server_;
+};
+
+// The later launch's end: hands `paths` over and returns once they are sent, or
+// the error. Blocks for a few seconds at most while the running instance is still
+// starting to listen.
+std::optional<std::string> handOffPaths(const std::filesystem::path& socket,
+                                        const std::vector<std::filesystem::path>& paths);
+
+// Splits what a client sent; an entry cut off by a broken connection is dropped.
+std::vector<std::filesystem::path> parseHandoff(const QByteArray& data);
+
+}  // namespace quorvane
