@@ -39,13 +39,7 @@ if [ -x "$build/tests/fake-engine" ]; then
 fi
 app="$work/Quorvane.app/Contents/MacOS/quorvane-menubar"
 
-export HOME="$work/home"
-export XDG_DATA_HOME="$HOME/.local/share" XDG_CONFIG_HOME="$HOME/.config"
-export XDG_CACHE_HOME="$HOME/.cache" XDG_RUNTIME_DIR="$work/run" QT_QPA_PLATFORM=xcb
-unset DBUS_SESSION_BUS_ADDRESS SESSION_MANAGER
-mkdir -p "$XDG_DATA_HOME/Quorvane" "$work/Sync/.quorvane"
-mkdir -m 700 "$XDG_RUNTIME_DIR"
-printf '{"folder": "%s"}\n' "$work/Sync" >"$XDG_DATA_HOME/Quorvane/client.json"
+x11_throwaway_home "$work" Sync
 
 x11_start
 x11_start_tray
@@ -59,8 +53,7 @@ ticks=$(getconf CLK_TCK)
 cpu_ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }  # utime + stime
 
 for run in $(seq "$runs"); do
-  printf '{"state": "synced", "message": "Up to date", "updated_at": %s}\n' \
-    "$(($(date +%s) + 3600))" >"$work/Sync/.quorvane/status.json"
+  x11_synced_status "$work/Sync" "Up to date" "$(($(date +%s) + 3600))"
   start=$(now)
   "$app" >"$work/app-$run.log" 2>&1 &
   app_pid=$!

@@ -45,15 +45,8 @@ cleanup() {
 trap cleanup EXIT
 trap 'exit 130' INT TERM HUP
 
-export HOME="$work/home"
-export XDG_DATA_HOME="$HOME/.local/share" XDG_CONFIG_HOME="$HOME/.config"
-export XDG_CACHE_HOME="$HOME/.cache" XDG_RUNTIME_DIR="$work/run" QT_QPA_PLATFORM=xcb
-unset DBUS_SESSION_BUS_ADDRESS SESSION_MANAGER
-mkdir -p "$XDG_DATA_HOME/Quorvane" "$work/Demo/.quorvane"
-mkdir -m 700 "$XDG_RUNTIME_DIR"
-printf '{"folder": "%s"}\n' "$work/Demo" >"$XDG_DATA_HOME/Quorvane/client.json"
-printf '{"state": "synced", "message": "All files are up to date", "updated_at": %s}\n' \
-  "$(date +%s)" >"$work/Demo/.quorvane/status.json"
+x11_throwaway_home "$work" Demo
+x11_synced_status "$work/Demo" "All files are up to date"
 
 echo "No display: previewing Quorvane on a private X display."
 x11_start

@@ -1,9 +1,30 @@
 # Helpers for running the front end on a private X display with a tray: sourced by
-# scripts/run.sh and tests/e2e/run.sh. Every process started here is recorded in
-# X11_PIDS; x11_stop ends them, newest first.
+# scripts/run.sh, tests/e2e/run.sh and bench/desktop_figures.sh. Every process
+# started here is recorded in X11_PIDS; x11_stop ends them, newest first.
 
 X11_PIDS=()
 X11_LOGS=${X11_LOGS:-/tmp}
+
+# A throwaway home under `work` whose client.json names the sync folder
+# `work/<name>`, so the front end starts syncing there and nothing of the person's
+# own home is read or changed. Exports HOME and the XDG folders.
+x11_throwaway_home() {
+  local work=$1 folder="$1/$2"
+  export HOME="$work/home"
+  export XDG_DATA_HOME="$HOME/.local/share" XDG_CONFIG_HOME="$HOME/.config"
+  export XDG_CACHE_HOME="$HOME/.cache" XDG_RUNTIME_DIR="$work/run" QT_QPA_PLATFORM=xcb
+  unset DBUS_SESSION_BUS_ADDRESS WAYLAND_DISPLAY SESSION_MANAGER QT_SCALE_FACTOR
+  mkdir -p "$XDG_DATA_HOME/Quorvane" "$XDG_CONFIG_HOME" "$folder/.quorvane"
+  mkdir -m 700 "$XDG_RUNTIME_DIR"
+  printf '{"folder": "%s"}\n' "$folder" >"$XDG_DATA_HOME/Quorvane/client.json"
+}
+
+# The engine's status file in sync folder `folder`: synced, with `message`, written
+# at `updated_at` (seconds since 1970; default now).
+x11_synced_status() {
+  printf '{"state": "synced", "message": "%s", "updated_at": %s}\n' "$2" "${3:-$(date +%s)}" \
+    >"$1/.quorvane/status.json"
+}
 
 # Starts Xvfb on a free display (chosen by the server itself, so two sessions never
 # race for one) and exports DISPLAY.

@@ -105,17 +105,10 @@ cp -a "$bundle" "$work/Quorvane.app"
 ln -sfn "$fake_engine" "$work/Quorvane.app/Contents/MacOS/quorvane"
 app="$work/Quorvane.app/Contents/MacOS/quorvane-menubar"
 
-export HOME="$work/home"
-export XDG_DATA_HOME="$HOME/.local/share" XDG_CONFIG_HOME="$HOME/.config"
-export XDG_CACHE_HOME="$HOME/.cache" XDG_RUNTIME_DIR="$work/run"
-export QUORVANE_FAKE_ENGINE_DIR="$work/engine" QT_QPA_PLATFORM=xcb
-unset DBUS_SESSION_BUS_ADDRESS WAYLAND_DISPLAY SESSION_MANAGER QT_SCALE_FACTOR
-mkdir -p "$XDG_DATA_HOME/Quorvane" "$XDG_CONFIG_HOME" "$QUORVANE_FAKE_ENGINE_DIR" \
-  "$work/Sync/.quorvane"
-mkdir -m 700 "$XDG_RUNTIME_DIR"
-printf '{"folder": "%s"}\n' "$work/Sync" >"$XDG_DATA_HOME/Quorvane/client.json"
-printf '{"state": "synced", "message": "All files are up to date", "updated_at": %s}\n' \
-  "$(date +%s)" >"$work/Sync/.quorvane/status.json"
+x11_throwaway_home "$work" Sync
+export QUORVANE_FAKE_ENGINE_DIR="$work/engine"
+mkdir -p "$QUORVANE_FAKE_ENGINE_DIR"
+x11_synced_status "$work/Sync" "All files are up to date"
 
 x11_start || fail "Xvfb did not start"
 step "display $DISPLAY"
