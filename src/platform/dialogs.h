@@ -12,6 +12,9 @@ namespace quorvane {
 inline constexpr int kAlertFirstButtonReturn = 1000;
 inline constexpr int kModalResponseOK = 1;
 inline constexpr int kModalResponseCancel = 0;
+// A modal ended by the application rather than by the person (quitting while it
+// was up): no button was pressed.
+inline constexpr int kModalResponseAbort = -1000;
 
 // Points, with the origin at the bottom left of the accessory area (AppKit's
 // convention); an adapter with a top-left origin flips y itself.

@@ -164,8 +164,11 @@ QWidget* AlertDialog::buildField(const AlertField& field, QWidget* parent) {
 
 AlertResult AlertDialog::answer() const {
   AlertResult result;
-  const std::size_t index = pressed_.value_or(cancel_.value_or(0));
-  result.response = kAlertFirstButtonReturn + static_cast<int>(index);
+  // Ended without a press (the application is quitting): "Cancel" where there is
+  // one, else no button at all, so no flow takes it for its first button.
+  const std::optional<std::size_t> index = pressed_ ? pressed_ : cancel_;
+  result.response =
+      index ? kAlertFirstButtonReturn + static_cast<int>(*index) : kModalResponseAbort;
   for (QWidget* widget : fields_) {
     AlertFieldResult field;
     if (auto* label = qobject_cast<QLabel*>(widget)) {
