@@ -26,44 +26,12 @@ TEST(Launch, QuitsAtOnceWhenAnotherInstanceRuns) {
     h.fake.system.runningProcessIds = c.running;
     h.launch();
     h.fake.loop.advance(10.0);
-    if (c.quits) {
-      EXPECT_EQ(h.fake.ui.terminations, std::vector<TerminateReply>{TerminateReply::now});
-      EXPECT_EQ(h.fake.ui.statusItemsCreated, 0);
-      EXPECT_EQ(h.app->worker(), nullptr);
-      EXPECT_TRUE(h.bundle.journal().empty());
-    } else {
-      EXPECT_TRUE(h.fake.ui.terminations.empty());
-      EXPECT_EQ(h.fake.ui.statusItemsCreated, 1);
-      EXPECT_NE(h.app->worker(), nullptr);
-    }
+    EXPECT_EQ(h.fake.ui.terminations,
+              c.quits ? std::vector{TerminateReply::now} : std::vector<TerminateReply>{});
+    EXPECT_EQ(h.fake.ui.statusItemsCreated, c.quits ? 0 : 1);
+    EXPECT_EQ(h.app->worker() != nullptr, !c.quits);
+    EXPECT_TRUE(!c.quits || h.bundle.journal().empty()) << "no engine ran";
   }
-}
-
-TEST(Launch, ShowsTheIconAndMenuAndFirstRefreshesTwoSecondsLater) {
-  AppHarness h;
-  h.configure();
-  h.writeStatus("synced", "All files up to date");
-  h.launch();
-  const auto& item = h.fake.ui.statusItem();
-  EXPECT_EQ(item.images, (std::vector<StatusImage>{{"arrow.triangle.2.circlepath", "Quorvane"}}));
-  EXPECT_TRUE(item.toolTips.empty());
-  EXPECT_EQ(h.fake.ui.statusLines(), std::vector<std::string>{"Quorvane"});
-  EXPECT_NE(h.app->worker(), nullptr);
-
-  h.fake.loop.advance(1.99);
-  EXPECT_EQ(item.images.size(), 1u);
-  h.fake.loop.advance(0.01);
-  EXPECT_EQ(item.images.back(), (StatusImage{"checkmark.icloud", "All files up to date"}));
-}
-
-TEST(Launch, NeitherTheTimerNorTheWatchKeepTheApplicationAlive) {
-  AppHarness h;
-  h.configure();
-  h.launch();
-  ASSERT_NE(h.app->worker(), nullptr);
-  std::weak_ptr<AppDelegate> weak = h.app;
-  h.app.reset();
-  EXPECT_TRUE(weak.expired());
 }
 
 TEST(Launch, WithoutConfigurationOffersSetupAndStartsNothing) {
@@ -79,20 +47,27 @@ TEST(Launch, WithoutConfigurationOffersSetupAndStartsNothing) {
   EXPECT_TRUE(h.bundle.journal().empty());
 }
 
-TEST(Launch, ConfigurationWithoutFolderNeitherOffersSetupNorSyncs) {
+TEST(Launch, ConfigurationWithoutFolderOnlyGivesTheInvitationsAccount) {
   AppHarness h;
-  h.writeConfig(R"({"folder": null})");
+  h.writeConfig(
+      R"({"folder": null, "invitation": {"account": {"username": "ada", "admin": false}}})");
   h.launch();
   h.fake.loop.advance(4.0);
-  EXPECT_TRUE(h.fake.loop.delayedTimes().empty());
+  EXPECT_TRUE(h.fake.loop.delayedTimes().empty()) << "no setup offered";
+  h.app->start();
   EXPECT_EQ(h.app->worker(), nullptr);
   EXPECT_TRUE(h.bundle.journal().empty());
+  EXPECT_FALSE(std::filesystem::exists(h.app->syncLog())) << "the log is not touched";
+  EXPECT_EQ(h.app->account(), (Json{{"username", "ada"}, {"admin", false}}));
+  for (const auto& entry : h.fake.ui.menu()) EXPECT_NE(entry.title, "Create User…");
 }
 
-TEST(Launch, EnablesLoginOnlyForTheWholeArgument) {
+TEST(Launch, EnablesLoginOnlyForTheWholeArgumentAndLogsAFailure) {
+  const std::string failure = "Start at Login could not be enabled: Operation not permitted";
   const struct {
     std::vector<std::string> argv;
     bool registers;
+    std::optional<std::string> error = std::nullopt;
   } cases[] = {
       {{"quorvane-menubar"}, false},
       {{"quorvane-menubar", "--enable-login"}, true},
@@ -103,36 +78,20 @@ TEST(Launch, EnablesLoginOnlyForTheWholeArgument) {
       {{"quorvane-menubar", "--Enable-Login"}, false},
       {{"quorvane-menubar", " --enable-login"}, false},
       {{"--enable-login"}, false},
+      {{"quorvane-menubar", "--enable-login"}, true, "Operation not permitted"},
   };
   for (const auto& c : cases) {
     AppHarness h;
-    h.writeConfig("{}");
+    h.configure();
     h.fake.system.argv = c.argv;
+    h.fake.system.registerError = c.error;
     h.launch();
     EXPECT_EQ(h.fake.system.registerCalls, c.registers ? 1 : 0) << ::testing::PrintToString(c.argv);
-    EXPECT_TRUE(h.fake.system.logLines().empty());
+    EXPECT_EQ(h.fake.system.logLines(),
+              c.error ? std::vector{failure} : std::vector<std::string>{});
+    EXPECT_TRUE(h.fake.ui.alerts.empty());
+    EXPECT_NE(h.app->worker(), nullptr) << "syncs anyway";
   }
-}
-
-TEST(Launch, LogsAFailedLoginRegistrationAndSyncsAnyway) {
-  AppHarness h;
-  h.configure();
-  h.fake.system.argv = {"quorvane-menubar", "--enable-login"};
-  h.fake.system.registerError = "Operation not permitted";
-  h.launch();
-  EXPECT_EQ(
-      h.fake.system.logLines(),
-      std::vector<std::string>{"Start at Login could not be enabled: Operation not permitted"});
-  EXPECT_TRUE(h.fake.ui.alerts.empty());
-  EXPECT_NE(h.app->worker(), nullptr);
-}
-
-TEST(Launch, TakesTheAccountFromTheInvitation) {
-  AppHarness h;
-  h.writeConfig(R"({"invitation": {"account": {"username": "ada", "admin": false}}})");
-  h.launch();
-  EXPECT_EQ(h.app->account(), (Json{{"username", "ada"}, {"admin", false}}));
-  for (const auto& entry : h.fake.ui.menu()) EXPECT_NE(entry.title, "Create User…");
 }
 
 }  // namespace

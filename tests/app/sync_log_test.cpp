@@ -14,32 +14,27 @@ fs::perms permissions(const fs::path& path) {
   return fs::status(path).permissions() & fs::perms::all;
 }
 
-TEST(SyncLog, CreatesAPrivateFolderWithParentsAndAPrivateLog) {
+TEST(SyncLog, MakesPrivateFoldersAndLogWhateverTheUmaskAndLeavesAFolderThatExists) {
   TempDir dir;
-  const fs::path support = dir / "a" / "b" / "Quorvane";
+  const fs::path support = dir / "a" / "Quorvane";
+  const mode_t umask = ::umask(0777);  // mkdir and open apply it; the modes must not
   files::OpenResult log = openSyncLog(support, support / "sync.log");
+  ::umask(umask);
   ASSERT_TRUE(log.fd) << log.error;
+  EXPECT_EQ(permissions(dir / "a"), fs::perms::owner_all);
   EXPECT_EQ(permissions(support), fs::perms::owner_all);
   EXPECT_EQ(permissions(support / "sync.log"), fs::perms::owner_read | fs::perms::owner_write);
   EXPECT_EQ(fs::file_size(support / "sync.log"), 0u);
-}
 
-TEST(SyncLog, LeavesAnExistingFolderAsItIs) {
-  TempDir dir;
-  const fs::path support = dir / "Quorvane";
-  fs::create_directory(support);
-  fs::permissions(support, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec);
+  const fs::perms chosen = fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec;
+  fs::permissions(support, chosen);
   ASSERT_TRUE(openSyncLog(support, support / "sync.log").fd);
-  EXPECT_EQ(permissions(support),
-            fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec);
-}
+  EXPECT_EQ(permissions(support), chosen);
 
-TEST(SyncLog, SaysWhyItCannotBeOpened) {
-  TempDir dir;
-  writeFile(dir / "Quorvane", "a file where the folder belongs");
-  files::OpenResult log = openSyncLog(dir / "Quorvane", dir / "Quorvane" / "sync.log");
-  EXPECT_FALSE(log.fd);
-  EXPECT_FALSE(log.error.empty());
+  writeFile(dir / "file", "a file where the folder belongs");
+  files::OpenResult refused = openSyncLog(dir / "file", dir / "file" / "sync.log");
+  EXPECT_FALSE(refused.fd);
+  EXPECT_EQ(refused.error, "Not a directory: " + (dir / "file").string());
 }
 
 }  // namespace

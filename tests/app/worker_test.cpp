@@ -21,22 +21,7 @@ void waitForTerminationReport(AppHarness& h) {
   h.fake.loop.runUntilIdle();
 }
 
-TEST(Worker, AppendsTheWatchOutputToTheLog) {
-  AppHarness h;
-  h.configure();
-  writeFile(h.app->syncLog(), "earlier\n");
-  h.bundle.setBehaviour(kWatchWritesAndEnds);
-  h.launch();
-  ASSERT_NE(h.app->worker(), nullptr);
-  waitForTerminationReport(h);
-  EXPECT_EQ(h.app->worker(), nullptr);
-  EXPECT_EQ(readFile(h.app->syncLog()), "earlier\nout\nerr\n");
-  ASSERT_EQ(h.bundle.journal().size(), 1u);
-  EXPECT_EQ(h.bundle.journal()[0].arguments,
-            (std::vector<std::string>{"watch", "--config", h.app->config().string()}));
-}
-
-TEST(Worker, StartsALogOfMoreThanTwoMillionBytesAfresh) {
+TEST(Worker, AppendsBothStreamsToTheLogUnlessItHasGrownTooLarge) {
   const struct {
     std::size_t size;
     bool kept;
@@ -48,13 +33,18 @@ TEST(Worker, StartsALogOfMoreThanTwoMillionBytesAfresh) {
     writeFile(h.app->syncLog(), earlier);
     h.bundle.setBehaviour(kWatchWritesAndEnds);
     h.launch();
+    ASSERT_NE(h.app->worker(), nullptr);
     waitForTerminationReport(h);
-    EXPECT_EQ(readFile(h.app->syncLog()), (c.kept ? earlier : "") + "out\nerr\n") << c.size;
+    EXPECT_EQ(h.app->worker(), nullptr);
+    EXPECT_TRUE(readFile(h.app->syncLog()) == (c.kept ? earlier : "") + "out\nerr\n") << c.size;
     if (!c.kept) {
       EXPECT_EQ(
           std::filesystem::status(h.app->syncLog()).permissions() & std::filesystem::perms::all,
           std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
     }
+    ASSERT_EQ(h.bundle.journal().size(), 1u);
+    EXPECT_EQ(h.bundle.journal()[0].arguments,
+              (std::vector<std::string>{"watch", "--config", h.app->config().string()}));
   }
 }
 
@@ -63,12 +53,9 @@ TEST(Worker, ShowsAFailedStartUntilTheNextTickWhichTriesAgain) {
   h.configure();
   std::filesystem::remove(h.bundle.engine());
   h.launch();
-  const std::vector<std::string> lines = h.fake.ui.statusLines();
-  ASSERT_EQ(lines.size(), 2u);
-  const std::string failure = lines[1];
-  EXPECT_EQ(failure.rfind("Could not start sync: ", 0), 0u) << failure;
-  EXPECT_GT(failure.size(), std::string("Could not start sync: ").size());
-
+  const std::string failure =
+      "Could not start sync: No such file or directory: " + h.bundle.engine().string();
+  EXPECT_EQ(h.fake.ui.statusLines(), (std::vector<std::string>{"Quorvane", failure}));
   h.fake.loop.advance(1.9);
   EXPECT_EQ(h.fake.ui.statusLines().size(), 2u);
   h.fake.loop.advance(0.1);
@@ -84,12 +71,15 @@ TEST(Worker, RestartAfterKillAppendsToTheSameLog) {
   h.launch();
   const int first = h.workerPid();
   ASSERT_GT(first, 0);
+  h.app->start();
+  h.fake.loop.advance(4.0);
+  EXPECT_EQ(h.workerPid(), first) << "neither start() nor a tick adds a second watch";
   ASSERT_EQ(::kill(first, SIGKILL), 0);
   waitForTerminationReport(h);
   EXPECT_EQ(h.app->worker(), nullptr);
 
   h.bundle.setBehaviour(kWatchWritesAndEnds);
-  h.fake.loop.advance(2.0);
+  h.fake.loop.advance(2.0);  // the next tick
   const int second = h.workerPid();
   EXPECT_GT(second, 0);
   EXPECT_NE(second, first);
@@ -100,84 +90,63 @@ TEST(Worker, RestartAfterKillAppendsToTheSameLog) {
   EXPECT_EQ(h.bundle.journal().back().pid, second);
 }
 
-TEST(Worker, PauseStopsTheWatchAndResumeStartsOneAtOnce) {
+TEST(Worker, PauseStopsTheWatchAndKeepsTheIconResumeStartsOneAtOnceQuitEndsIt) {
   AppHarness h;
   h.configure();
   h.launch();
+  h.writeStatus("synced", "All files up to date");
+  h.fake.loop.advance(2.0);
+  const StatusItemRecord before = h.fake.ui.statusItem();
   const int first = h.workerPid();
   ASSERT_GT(first, 0);
 
   h.fake.ui.choose("Pause Syncing");
   EXPECT_EQ(h.app->worker(), nullptr);
   EXPECT_FALSE(processExists(first));
+  h.writeStatus("waiting", "Server unreachable");
   h.app->start();
   h.fake.loop.advance(10.0);
   EXPECT_EQ(h.app->worker(), nullptr);
+  EXPECT_EQ(h.fake.ui.statusItem().images, before.images);
+  EXPECT_EQ(h.fake.ui.statusItem().toolTips, before.toolTips);
+  EXPECT_EQ(h.fake.ui.statusLines().back(), "Paused");
 
   const std::size_t menusBefore = h.fake.ui.statusItem().menus.size();
   h.fake.ui.choose("Resume Syncing");
-  EXPECT_GT(h.workerPid(), 0);
+  const int second = h.workerPid();
+  EXPECT_GT(second, 0);
   EXPECT_EQ(h.fake.ui.statusItem().menus.size(), menusBefore + 1) << "refreshed after resuming";
   EXPECT_EQ(h.fake.ui.menu()[3].title, "Pause Syncing");
-}
 
-TEST(Worker, QuitWaitsForTheWatchToEnd) {
-  AppHarness h;
-  h.configure();
-  h.launch();
-  const int pid = h.workerPid();
-  ASSERT_GT(pid, 0);
   h.fake.ui.choose("Quit Quorvane");
   EXPECT_EQ(h.fake.ui.terminations, std::vector<TerminateReply>{TerminateReply::now});
   EXPECT_EQ(h.app->worker(), nullptr);
-  EXPECT_FALSE(processExists(pid));
+  EXPECT_FALSE(processExists(second));
 }
 
-TEST(Worker, StartDoesNothingWhileOneRunsOrWithoutAFolder) {
-  AppHarness h;
-  h.app->start();
-  EXPECT_EQ(h.app->worker(), nullptr);
-  EXPECT_FALSE(std::filesystem::exists(h.support())) << "the log is not touched";
-
-  h.configure();
-  h.launch();
-  const int pid = h.workerPid();
-  h.app->start();
-  h.fake.loop.advance(4.0);
-  EXPECT_EQ(h.workerPid(), pid);
-}
-
-TEST(Worker, ALateReportDoesNotForgetTheNewWatch) {
-  AppHarness h;
+TEST(Worker, ALateReportKeepsTheNewWatchWhichStopKillsIfItIgnoresTermination) {
+  AppHarness h(200ms);
+  EngineGate gate;
   h.configure();
   h.bundle.setBehaviour(R"({"watch": {"exit_code": 0}})");
   h.launch();
   ASSERT_TRUE(h.fake.loop.waitForPost(60s));  // the first watch ended; its report waits
-  h.bundle.setBehaviour("{}");
+  h.bundle.setBehaviour(Json{{"watch",
+                              {{"ignore_sigterm", true},
+                               {"run_until_terminated", true},
+                               {"write_files", gate.writeFiles()}}}}
+                            .dump());
   h.app->stop();
   h.app->start();
   const int second = h.workerPid();
   ASSERT_GT(second, 0);
   h.fake.loop.advance(0.0);  // delivers the first watch's report
   EXPECT_EQ(h.workerPid(), second);
-}
 
-TEST(Worker, AnEngineIgnoringTerminationIsKilledAfterTheGracePeriod) {
-  AppHarness h(200ms);
-  EngineGate gate;
-  h.configure();
-  h.bundle.setBehaviour(Json{{"watch",
-                              {{"ignore_sigterm", true},
-                               {"run_until_terminated", true},
-                               {"write_files", gate.writeFiles()}}}}
-                            .dump());
-  h.launch();
-  const int pid = h.workerPid();
-  ASSERT_GT(pid, 0);
   gate.pass();  // it now ignores SIGTERM
   h.app->stop();
   EXPECT_EQ(h.app->worker(), nullptr);
-  EXPECT_FALSE(processExists(pid));
+  EXPECT_FALSE(processExists(second));
 }
 
 }  // namespace

@@ -7,37 +7,19 @@
 namespace quorvane {
 namespace {
 
-TEST(ParseJson, RefusesWhatTheEngineShouldNeverWriteWithoutCrashing) {
-  const std::string deep(100000, '[');
-  const struct {
-    const char* name;
-    std::string text;
-  } cases[] = {
-      {"empty", ""},
-      {"half written", R"({"folder": "/home/a)"},
-      {"two values", "{} {}"},
-      {"not utf-8", "{\"folder\": \"\xff\xfe\"}"},
-      {"100000 levels", deep + std::string(100000, ']')},
-      {"100000 levels inside an object", "{\"folder\":\"/x\",\"junk\":" + deep},
-      {"comments", "{} // note"},
-  };
-  for (const auto& c : cases) EXPECT_FALSE(parseJson(c.text)) << c.name;
-}
-
-TEST(ParseJson, AcceptsNestingUpToTheLimit) {
-  const std::size_t levels = kMaxJsonDepth;
-  const std::string text = std::string(levels, '[') + std::string(levels, ']');
-  EXPECT_TRUE(parseJson(text));
-  EXPECT_FALSE(parseJson("[" + text + "]"));
-}
-
-TEST(ParseJson, MemberLooksOnlyIntoObjects) {
-  const Json object = *parseJson(R"({"folder": "/x", "n": null})");
-  ASSERT_NE(member(object, "folder"), nullptr);
-  EXPECT_EQ(*member(object, "folder"), "/x");
-  EXPECT_NE(member(object, "n"), nullptr);
-  EXPECT_EQ(member(object, "missing"), nullptr);
-  EXPECT_EQ(member(*parseJson(R"(["folder"])"), "folder"), nullptr);
+// Empty, half-written, non-UTF-8 and deeply nested files are refused through the
+// readers of the status file and the configuration (status/, app/locations_test.cpp).
+TEST(ParseJson, TakesOneWholeValueNestedNoDeeperThanTheLimitAndMemberLooksIntoObjects) {
+  const std::string limit = std::string(kMaxJsonDepth, '[') + std::string(kMaxJsonDepth, ']');
+  EXPECT_TRUE(parseJson(limit));
+  for (const std::string& text :
+       {"[" + limit + "]", std::string("{} {}"), std::string("{} // note"),
+        "{\"folder\":\"/x\",\"junk\":" + std::string(100000, '[')}) {
+    EXPECT_FALSE(parseJson(text)) << text.substr(0, 30);
+  }
+  // member() finds a member whatever its value, and only in an object.
+  EXPECT_NE(member(*parseJson(R"({"n": null})"), "n"), nullptr);
+  EXPECT_EQ(member(*parseJson(R"(["n"])"), "n"), nullptr);
 }
 
 }  // namespace

@@ -8,91 +8,85 @@
 namespace quorvane::testing {
 namespace {
 
-TEST(Refresh, FollowsTheStatusFileEveryTwoSecondsUntilItGoesStale) {
+TEST(Refresh, ShowsTheIconAtLaunchThenFollowsTheStatusFileEveryTwoSecondsUntilStale) {
   AppHarness h;
   h.configure();
-  h.launch();
   h.writeStatus("synced", "All files up to date");
-  h.fake.loop.advance(2.0);
-  EXPECT_EQ(h.fake.ui.statusItem().images.back(),
-            (StatusImage{kSymbolSynced, "All files up to date"}));
-  EXPECT_EQ(h.fake.ui.statusItem().toolTips.back(), "All files up to date");
+  h.launch();
+  const auto& item = h.fake.ui.statusItem();
+  EXPECT_EQ(item.images, (std::vector<StatusImage>{{"arrow.triangle.2.circlepath", "Quorvane"}}));
+  EXPECT_TRUE(item.toolTips.empty());
+  EXPECT_EQ(h.fake.ui.statusLines(), std::vector<std::string>{"Quorvane"});
+  EXPECT_NE(h.app->worker(), nullptr);
+
+  h.fake.loop.advance(1.99);
+  EXPECT_EQ(item.images.size(), 1u);
+  h.fake.loop.advance(0.01);
+  EXPECT_EQ(item.images.back(), (StatusImage{kSymbolSynced, "All files up to date"}));
+  EXPECT_EQ(item.toolTips.back(), "All files up to date");
   EXPECT_EQ(h.fake.ui.statusLines().back(), "All files up to date");
 
   h.writeStatus("waiting", "Server unreachable");
   h.fake.loop.advance(150.0);  // the last tick finds it exactly 150 s old
-  EXPECT_EQ(h.fake.ui.statusItem().images.back(),
-            (StatusImage{kSymbolWaiting, "Server unreachable"}));
-
+  EXPECT_EQ(item.images.back(), (StatusImage{kSymbolWaiting, "Server unreachable"}));
   h.fake.loop.advance(2.0);
-  EXPECT_EQ(h.fake.ui.statusItem().images.back(),
-            (StatusImage{kSymbolAttention, "Sync needs attention — check the log"}));
-  EXPECT_EQ(h.fake.ui.statusLines().back(), "Sync needs attention — check the log");
+  const std::string stale = "Sync needs attention — check the log";
+  EXPECT_EQ(item.images.back(), (StatusImage{kSymbolAttention, stale}));
+  EXPECT_EQ(h.fake.ui.statusLines().back(), stale);
+
+  // Neither the timer nor the watch keeps the application alive.
+  std::weak_ptr<AppDelegate> weak = h.app;
+  h.app.reset();
+  EXPECT_TRUE(weak.expired());
 }
 
 TEST(Refresh, CutsOnlyTheMenuLineToAHundredCharactersAsPeopleCountThem) {
-  AppHarness h;
-  h.configure();
-  h.launch();
   std::string message;
-  for (int i = 0; i < 250; ++i) message += "e\xCC\x81";  // e and a combining accent
-  h.writeStatus("synced", message);
-  h.fake.loop.advance(2.0);
-  EXPECT_EQ(h.fake.ui.statusItem().toolTips.back(), message);
-  EXPECT_EQ(h.fake.ui.statusItem().images.back().accessibility, message);
-  EXPECT_EQ(h.fake.ui.statusLines().back(), message.substr(0, 300));
+  for (int i = 0; i < 250; ++i) message += "e\u0301";  // e and a combining accent
+  for (bool button : {true, false}) {
+    AppHarness h;
+    h.fake.ui.setStatusItemHasButton(button);  // without one, the menu is still rebuilt
+    h.configure();
+    h.launch();
+    h.writeStatus("synced", message);
+    h.fake.loop.advance(2.0);
+    const auto& item = h.fake.ui.statusItem();
+    EXPECT_EQ(item.toolTips, button ? std::vector{message} : std::vector<std::string>{});
+    EXPECT_EQ(item.images.empty() ? "" : item.images.back().accessibility, button ? message : "");
+    EXPECT_EQ(h.fake.ui.statusLines().back(), message.substr(0, 300));
+  }
 }
 
-TEST(Refresh, WhilePausedShowsPausedAndKeepsTheIcon) {
-  AppHarness h;
-  h.configure();
-  h.launch();
-  h.writeStatus("synced", "All files up to date");
-  h.fake.loop.advance(2.0);
-  const StatusItemRecord before = h.fake.ui.statusItem();
-
-  h.fake.ui.choose("Pause Syncing");
-  h.writeStatus("waiting", "Server unreachable");
-  h.fake.loop.advance(10.0);
-  EXPECT_EQ(h.fake.ui.statusItem().images, before.images);
-  EXPECT_EQ(h.fake.ui.statusItem().toolTips, before.toolTips);
-  EXPECT_EQ(h.fake.ui.statusLines().back(), "Paused");
-  EXPECT_EQ(h.app->worker(), nullptr);
-}
-
-TEST(Refresh, WithoutAButtonStillRebuildsTheMenu) {
-  AppHarness h;
-  h.fake.ui.setStatusItemHasButton(false);
-  h.configure();
-  h.launch();
-  h.writeStatus("synced", "All files up to date");
-  h.fake.loop.advance(2.0);
-  EXPECT_TRUE(h.fake.ui.statusItem().images.empty());
-  EXPECT_TRUE(h.fake.ui.statusItem().toolTips.empty());
-  EXPECT_EQ(h.fake.ui.statusLines().back(), "All files up to date");
-}
-
-TEST(Refresh, TicksWaitForAModalAlertOrTheOpenMenuAndComeOnceAfter) {
+TEST(Refresh, TicksWaitForTheAboutAlertOrTheOpenMenuAndComeOnceAfter) {
   AppHarness h;
   h.writeConfig("{}");
   h.launch();
   h.fake.ui.person.expectAlert("Quorvane 0.2").press("OK").thinkFor(7.0);
   h.fake.ui.choose("About Quorvane");
-  const std::size_t afterAlert = h.fake.ui.statusLines().size();
-  EXPECT_EQ(afterAlert, 1u);  // launch only: no tick while the alert was up
+  ASSERT_EQ(h.fake.ui.alerts.size(), 1u);
+  EXPECT_EQ(h.fake.ui.alerts[0].informativeText,
+            "Private folder sync on your local network.\n\nFiles are checked every five seconds. "
+            "Both versions of conflicting edits are preserved. Server history is retained until "
+            "an explicit cleanup.\n\nSymlinks, empty folders, permissions and extended "
+            "attributes are not synchronised.\n\nLog: " +
+                (h.dir / "data" / "Quorvane" / "sync.log").string());
+  EXPECT_EQ(h.fake.ui.activations, 1);
+
+  auto lines = [&] { return h.fake.ui.statusLines().size(); };
+  EXPECT_EQ(lines(), 1u);  // launch only: no tick while the alert was up
   h.fake.loop.advance(0.0);
-  EXPECT_EQ(h.fake.ui.statusLines().size(), afterAlert + 1);  // the ticks missed, as one
+  EXPECT_EQ(lines(), 2u);     // the ticks missed, as one
   h.fake.loop.advance(0.99);  // the schedule is kept: the next tick comes at 8.0
-  EXPECT_EQ(h.fake.ui.statusLines().size(), afterAlert + 1);
+  EXPECT_EQ(lines(), 2u);
   h.fake.loop.advance(0.01);
-  EXPECT_EQ(h.fake.ui.statusLines().size(), afterAlert + 2);
+  EXPECT_EQ(lines(), 3u);
 
   h.fake.ui.openMenu();
   h.fake.loop.advance(5.0);
-  EXPECT_EQ(h.fake.ui.statusLines().size(), afterAlert + 2);
+  EXPECT_EQ(lines(), 3u);
   h.fake.ui.closeMenu();
   h.fake.loop.advance(0.0);
-  EXPECT_EQ(h.fake.ui.statusLines().size(), afterAlert + 3);
+  EXPECT_EQ(lines(), 4u);
 }
 
 }  // namespace

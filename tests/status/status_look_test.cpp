@@ -8,66 +8,55 @@ namespace quorvane {
 namespace {
 
 constexpr double kNow = 1'800'000'000.0;
-const StatusLook kNeutral{kSymbolInProgress, "Waiting to connect"};
-const StatusLook kAttention{kSymbolAttention, "Sync needs attention — check the log"};
 
-std::string status(const std::string& members) {
-  return "{" + members + "}";
-}
-std::string at(double seconds) {
-  return "\"updated_at\": " + std::to_string(seconds);
+// A status file with these members, updated `age` seconds before now.
+std::string written(const std::string& members, double age = 10) {
+  return "{" + members + ", \"updated_at\": " + std::to_string(kNow - age) + "}";
 }
 
 TEST(StatusLook, FollowsTheStatusFile) {
-  const std::string fresh = at(kNow - 10);
+  const StatusLook neutral{kSymbolInProgress, "Waiting to connect"};
+  const StatusLook attention{kSymbolAttention, "Sync needs attention — check the log"};
+  const std::string synced = R"("state": "synced", "message": "m")";
   const struct {
     const char* name;
     std::optional<std::string> content;
     StatusLook look;
   } cases[] = {
-      {"no folder or unreadable", std::nullopt, kNeutral},
+      {"no folder or unreadable", std::nullopt, neutral},
       {"synced",
-       status(R"("state": "synced", "message": "All files up to date", )" + fresh),
+       written(R"("state": "synced", "message": "All files up to date")"),
        {kSymbolSynced, "All files up to date"}},
       {"waiting",
-       status(R"("state": "waiting", "message": "Server unreachable", )" + fresh),
+       written(R"("state": "waiting", "message": "Server unreachable")"),
        {kSymbolWaiting, "Server unreachable"}},
       {"other state",
-       status(R"("state": "syncing", "message": "3 files", )" + fresh),
+       written(R"("state": "syncing", "message": "3 files")"),
        {kSymbolInProgress, "3 files"}},
       {"state compared with case",
-       status(R"("state": "Synced", "message": "m", )" + fresh),
+       written(R"("state": "Synced", "message": "m")"),
        {kSymbolInProgress, "m"}},
-      {"state not a string",
-       status(R"("state": 1, "message": "m", )" + fresh),
-       {kSymbolInProgress, "m"}},
-      {"no message",
-       status(R"("state": "synced", )" + fresh),
-       {kSymbolSynced, "Waiting to connect"}},
+      {"state not a string", written(R"("state": 1, "message": "m")"), {kSymbolInProgress, "m"}},
+      {"no message", written(R"("state": "synced")"), {kSymbolSynced, "Waiting to connect"}},
       {"message not a string",
-       status(R"("state": "waiting", "message": ["m"], )" + fresh),
+       written(R"("state": "waiting", "message": ["m"])"),
        {kSymbolWaiting, "Waiting to connect"}},
-      {"exactly 150 s old",
-       status(R"("state": "synced", "message": "m", )" + at(kNow - 150.0)),
-       {kSymbolSynced, "m"}},
-      {"150.5 s old", status(R"("state": "synced", "message": "m", )" + at(kNow - 150.5)),
-       kAttention},
-      {"in the future",
-       status(R"("state": "synced", "message": "m", )" + at(kNow + 3600)),
-       {kSymbolSynced, "m"}},
-      {"no updated_at", status(R"("state": "synced", "message": "m")"), kAttention},
+      {"exactly 150 s old", written(synced, 150.0), {kSymbolSynced, "m"}},
+      {"150.5 s old", written(synced, 150.5), attention},
+      {"in the future", written(synced, -3600), {kSymbolSynced, "m"}},
+      {"no updated_at", "{" + synced + "}", attention},
       {"updated_at as digits in a string",
-       status(R"("state": "synced", "updated_at": ")" + std::to_string(kNow) + "\""), kAttention},
-      {"empty object", "{}", kAttention},
-      {"top level an array", "[{\"state\": \"synced\"}]", kNeutral},
-      {"top level a string", "\"synced\"", kNeutral},
-      {"empty file", "", kNeutral},
-      {"half written", R"({"state": "synced", "message": "All fi)", kNeutral},
-      {"not UTF-8", status("\"state\": \"synced\", \"message\": \"\xff\", " + fresh), kNeutral},
+       R"({"state": "synced", "updated_at": ")" + std::to_string(kNow) + "\"}", attention},
+      {"empty object", "{}", attention},
+      {"top level an array", "[{\"state\": \"synced\"}]", neutral},
+      {"top level a string", "\"synced\"", neutral},
+      {"empty file", "", neutral},
+      {"half written", R"({"state": "synced", "message": "All fi)", neutral},
+      {"not UTF-8", written("\"state\": \"synced\", \"message\": \"\xff\""), neutral},
       {"100,000 levels",
-       status(R"("state": "synced", "x": )" + std::string(100000, '[') + std::string(100000, ']')),
-       kNeutral},
-      {"10 MB of junk", std::string(10'000'000, 'x'), kNeutral},
+       "{" + synced + ", \"x\": " + std::string(100000, '[') + std::string(100000, ']') + "}",
+       neutral},
+      {"10 MB of junk", std::string(10'000'000, 'x'), neutral},
   };
   for (const auto& c : cases) EXPECT_EQ(statusLook(c.content, kNow), c.look) << c.name;
 }

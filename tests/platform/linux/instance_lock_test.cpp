@@ -15,34 +15,31 @@ namespace {
 using testing::ScopedEnvironment;
 using testing::TempDir;
 
-// Runs `body` in a forked process and returns its exit code.
-template <typename Body>
-int inChildProcess(Body body) {
-  pid_t pid = ::fork();
-  if (pid == 0) ::_exit(body());
-  int status = 0;
-  if (pid < 0 || ::waitpid(pid, &status, 0) != pid || !WIFEXITED(status)) return -1;
-  return WEXITSTATUS(status);
-}
-
-TEST(InstanceLock, AnotherProcessSeesTheHolderUntilItLetsGo) {
+TEST(LinuxSystem, RunningInstanceIsTheLockHolderUntilItEnds) {
   TempDir temp;
-  auto first = InstanceLock::acquire(temp / "lock");
-  ASSERT_EQ(first.result, InstanceLock::Attempt::Result::taken) << first.error;
-  pid_t holder = ::getpid();
-
-  EXPECT_EQ(inChildProcess([&] {
-              auto second = InstanceLock::acquire(temp / "lock");
-              if (second.result != InstanceLock::Attempt::Result::heldElsewhere) return 1;
-              return second.holder == holder ? 0 : 2;
-            }),
-            0);
-  first.lock.reset();
-  EXPECT_EQ(inChildProcess([&] {
-              auto second = InstanceLock::acquire(temp / "lock");
-              return second.result == InstanceLock::Attempt::Result::taken ? 0 : 1;
-            }),
-            0);
+  ScopedEnvironment runtime("XDG_RUNTIME_DIR", temp.path().string());
+  const std::string id = LinuxSystem::kBundleIdentifier;
+  const std::vector<int> self{::getpid()};
+  // What a second instance in another process sees: 0 this one, 1 itself.
+  auto secondSees = [&] {
+    pid_t pid = ::fork();
+    if (pid == 0) {
+      const auto seen = LinuxSystem({}).runningApplicationProcessIds(id);
+      ::_exit(seen == self ? 0 : seen == std::vector<int>{::getpid()} ? 1 : 2);
+    }
+    int status = -1;
+    return pid > 0 && ::waitpid(pid, &status, 0) == pid && WIFEXITED(status) ? WEXITSTATUS(status)
+                                                                             : -1;
+  };
+  {
+    LinuxSystem system({});
+    EXPECT_EQ(system.runningApplicationProcessIds(id), self);
+    EXPECT_EQ(system.runningApplicationProcessIds(id), self);
+    EXPECT_TRUE(std::filesystem::exists(temp / (id + ".lock")));
+    EXPECT_EQ(system.runningApplicationProcessIds("org.example.Other"), std::vector<int>{});
+    EXPECT_EQ(secondSees(), 0);
+  }
+  EXPECT_EQ(secondSees(), 1);  // let go with the object
 }
 
 TEST(InstanceLock, OfSimultaneousLaunchesExactlyOneWins) {
@@ -54,9 +51,7 @@ TEST(InstanceLock, OfSimultaneousLaunchesExactlyOneWins) {
   for (int round = 0; round < 20; ++round) {
     TempDir temp;
     int start[2], finish[2], results[2];
-    ASSERT_EQ(::pipe(start), 0);
-    ASSERT_EQ(::pipe(finish), 0);
-    ASSERT_EQ(::pipe(results), 0);
+    ASSERT_EQ(::pipe(start) | ::pipe(finish) | ::pipe(results), 0);
     pid_t contenders[2];
     for (pid_t& contender : contenders) {
       contender = ::fork();
@@ -74,10 +69,7 @@ TEST(InstanceLock, OfSimultaneousLaunchesExactlyOneWins) {
         ::_exit(0);
       }
     }
-    ::close(start[0]);
-    ::close(start[1]);
-    ::close(finish[0]);
-    ::close(results[1]);
+    for (int fd : {start[0], start[1], finish[0], results[1]}) ::close(fd);
     Report reports[2] = {};
     for (Report& report : reports) {
       ASSERT_EQ(::read(results[0], &report, sizeof report), static_cast<ssize_t>(sizeof report));
@@ -92,24 +84,6 @@ TEST(InstanceLock, OfSimultaneousLaunchesExactlyOneWins) {
     // The pid may not be written yet when the loser looks; it is never its own.
     EXPECT_TRUE(loser.holder == winner.pid || loser.holder == -1) << loser.holder;
   }
-}
-
-TEST(LinuxSystem, RunningInstanceIsTheLockHolder) {
-  TempDir temp;
-  ScopedEnvironment runtime("XDG_RUNTIME_DIR", temp.path().string());
-  LinuxSystem system({});
-  const std::string id = LinuxSystem::kBundleIdentifier;
-  EXPECT_EQ(system.runningApplicationProcessIds(id), std::vector<int>{::getpid()});
-  EXPECT_EQ(system.runningApplicationProcessIds(id), std::vector<int>{::getpid()});
-  EXPECT_TRUE(std::filesystem::exists(temp / (id + ".lock")));
-  EXPECT_EQ(system.runningApplicationProcessIds("org.example.Other"), std::vector<int>{});
-
-  pid_t parent = ::getpid();
-  EXPECT_EQ(inChildProcess([&] {
-              LinuxSystem second({});
-              return second.runningApplicationProcessIds(id) == std::vector<int>{parent} ? 0 : 1;
-            }),
-            0);
 }
 
 }  // namespace

@@ -13,23 +13,17 @@ class ScopedEnvironment {
   ScopedEnvironment(std::string name, const std::optional<std::string>& value)
       : name_(std::move(name)) {
     if (const char* old = ::getenv(name_.c_str())) saved_ = old;
-    if (value) {
-      ::setenv(name_.c_str(), value->c_str(), 1);
-    } else {
-      ::unsetenv(name_.c_str());
-    }
+    set(value);
   }
-  ~ScopedEnvironment() {
-    if (saved_) {
-      ::setenv(name_.c_str(), saved_->c_str(), 1);
-    } else {
-      ::unsetenv(name_.c_str());
-    }
-  }
+  ~ScopedEnvironment() { set(saved_); }
   ScopedEnvironment(const ScopedEnvironment&) = delete;
   ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
 
  private:
+  void set(const std::optional<std::string>& value) {
+    if (value) ::setenv(name_.c_str(), value->c_str(), 1);
+    if (!value) ::unsetenv(name_.c_str());
+  }
   std::string name_;
   std::optional<std::string> saved_;
 };

@@ -29,25 +29,19 @@ xdg::Environment environmentOf(std::map<std::string, std::string> values) {
 }
 
 TEST(XdgLocations, UseAbsoluteVariablesAndFallBackOtherwise) {
-  const std::filesystem::path passwordHome = ::getpwuid(::getuid())->pw_dir;
+  const std::filesystem::path pw = ::getpwuid(::getuid())->pw_dir;
   const struct {
     std::map<std::string, std::string> environment;
     std::filesystem::path home, data, config;
   } cases[] = {
-      {{{"HOME", "/home/anna"}}, "/home/anna", "/home/anna/.local/share", "/home/anna/.config"},
-      {{{"HOME", "/home/anna"}, {"XDG_DATA_HOME", "/data"}, {"XDG_CONFIG_HOME", "/conf"}},
-       "/home/anna",
-       "/data",
-       "/conf"},
-      {{{"HOME", "/home/anna"}, {"XDG_DATA_HOME", "data"}, {"XDG_CONFIG_HOME", ""}},
-       "/home/anna",
-       "/home/anna/.local/share",
-       "/home/anna/.config"},
-      {{}, passwordHome, passwordHome / ".local/share", passwordHome / ".config"},
-      {{{"HOME", "relative"}},
-       passwordHome,
-       passwordHome / ".local/share",
-       passwordHome / ".config"},
+      {{{"HOME", "/h"}}, "/h", "/h/.local/share", "/h/.config"},
+      {{{"HOME", "/h"}, {"XDG_DATA_HOME", "/d"}, {"XDG_CONFIG_HOME", "/c"}}, "/h", "/d", "/c"},
+      {{{"HOME", "/h"}, {"XDG_DATA_HOME", "d"}, {"XDG_CONFIG_HOME", ""}},
+       "/h",
+       "/h/.local/share",
+       "/h/.config"},
+      {{}, pw, pw / ".local/share", pw / ".config"},
+      {{{"HOME", "relative"}}, pw, pw / ".local/share", pw / ".config"},
   };
   for (const auto& c : cases) {
     auto environment = environmentOf(c.environment);

@@ -1,262 +1,207 @@
+// Where a child's streams go, what it starts with, its termination and what becomes
+// of it around the life of its parent. Exit statuses, merged output and launch
+// failure texts are checked through the runner (engine/command_runner_test.cpp).
 #include "platform/posix/child_process.h"
 
 #include <fcntl.h>
 #include <signal.h>
-#include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
-#include <mutex>
-#include <vector>
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <string>
+#include <thread>
 
 #include <gtest/gtest.h>
 
-#include "platform/posix/child_test_support.h"
 #include "support/fake_engine_bundle.h"
 
 namespace quorvane {
 namespace {
 
+// A /proc signal mask without glibc's two reserved signals (32 and 33): no
+// program can change them through sigaction, so they pass from whatever started
+// the tests to every child.
+std::uint64_t settableSignals(const std::string& hexMask) {
+  constexpr std::uint64_t kReserved = (1ull << 31) | (1ull << 32);
+  return std::stoull(hexMask, nullptr, 16) & ~kReserved;
+}
+
 using testing::FakeEngineBundle;
-using testing::launchOrFail;
-using testing::readAll;
 using testing::readFile;
-using testing::readLine;
-using testing::Redirected;
 using testing::TempDir;
 using testing::writeFile;
 
-enum class Route { pipe, file, inherit };
-
-TEST(ChildProcess, EachStreamReachesItsPipeFileOrInheritedDescriptor) {
-  const Route routes[] = {Route::pipe, Route::file, Route::inherit};
-  for (int stream = 0; stream < 3; ++stream) {
-    for (Route route : routes) {
-      SCOPED_TRACE("stream " + std::to_string(stream) + " route " +
-                   std::to_string(static_cast<int>(route)));
-      FakeEngineBundle bundle;
-      bundle.setBehaviour(R"({"*": {"stdout": "to out", "stderr": "to err"}})");
-      TempDir temp;
-      const std::string expected[] = {"from the test", "to out", "to err"};
-      if (stream == 0) writeFile(temp / "stream", expected[0]);
-      FileDescriptor file(
-          stream == 0 ? ::open((temp / "stream").c_str(), O_RDONLY | O_CLOEXEC)
-                      : ::open((temp / "stream").c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600));
-      ASSERT_TRUE(file);
-
-      // The two streams not under test are pipes.
-      LaunchRequest request{
-          bundle.engine(), {"probe"}, Stdio::pipe(), Stdio::pipe(), Stdio::pipe()};
-      Stdio* slots[] = {&request.input, &request.output, &request.error};
-      if (route == Route::file) *slots[stream] = Stdio::file(file.get());
-      if (route == Route::inherit) *slots[stream] = Stdio::inherit();
-
-      std::unique_ptr<ChildProcess> child;
-      {
-        std::optional<Redirected> redirected;
-        if (route == Route::inherit) redirected.emplace(stream, file.get());
-        child = launchOrFail(request);
-      }
-      ASSERT_TRUE(child);
-      if (stream == 0 && route == Route::pipe) {
-        FileDescriptor input = child->takeInput();
-        ASSERT_EQ(::write(input.get(), expected[0].data(), expected[0].size()),
-                  static_cast<ssize_t>(expected[0].size()));
-      }
-      child->takeInput().reset();
-      FileDescriptor output = child->takeOutput();
-      FileDescriptor error = child->takeError();
-      std::string seen[] = {"", output ? readAll(output.get()) : "",
-                            error ? readAll(error.get()) : ""};
-      EXPECT_EQ(child->waitUntilExit(), 0);
-      if (stream == 0) {
-        ASSERT_EQ(bundle.journal().size(), 1u);
-        seen[0] = bundle.journal()[0].input.value_or("<not read>");
-      } else if (route != Route::pipe) {
-        seen[stream] = readFile(temp / "stream");
-      }
-      EXPECT_EQ(seen[stream], expected[stream]);
-    }
-  }
+std::unique_ptr<ChildProcess> launchOrFail(const LaunchRequest& request,
+                                           TerminationHandler handler = {}) {
+  auto launched = ChildProcess::launch(request, std::move(handler));
+  if (auto* error = std::get_if<std::string>(&launched)) ADD_FAILURE() << *error;
+  auto* child = std::get_if<std::unique_ptr<ChildProcess>>(&launched);
+  return child ? std::move(*child) : nullptr;
 }
 
-TEST(ChildProcess, SameAsOutputKeepsTheOrderOfBothStreams) {
-  for (Route route : {Route::pipe, Route::file}) {
-    FakeEngineBundle bundle;
-    bundle.setBehaviour(R"({"*": {"read_stdin": false, "output": [
-        {"stream": "out", "text": "one "}, {"stream": "err", "text": "two "},
-        {"stream": "out", "text": "three"}]}})");
-    TempDir temp;
-    FileDescriptor log(::open((temp / "log").c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600));
-    Stdio output = route == Route::pipe ? Stdio::pipe() : Stdio::file(log.get());
-    auto child =
-        launchOrFail({bundle.engine(), {"merged"}, Stdio::pipe(), output, Stdio::sameAsOutput()});
-    ASSERT_TRUE(child);
-    log.reset();  // the child has its own copy
-    FileDescriptor pipe = child->takeOutput();
-    std::string seen = route == Route::pipe ? readAll(pipe.get()) : "";
-    EXPECT_EQ(child->waitUntilExit(), 0);
-    if (route == Route::file) seen = readFile(temp / "log");
-    EXPECT_EQ(seen, "one two three");
+// Up to and including the first newline, or everything until end-of-file.
+std::string readFrom(int fd, bool toEnd = false) {
+  std::string text;
+  char c;
+  while (::read(fd, &c, 1) == 1) {
+    text += c;
+    if (c == '\n' && !toEnd) break;
   }
+  return text;
 }
 
-TEST(ChildProcess, InheritsNoDescriptorButItsStandardStreams) {
-  FakeEngineBundle bundle;
+TEST(ChildProcess, GetsItsStreamsWhereverRoutedButNothingElseOfThisProcess) {
   TempDir temp;
   // Opened without close-on-exec, as careless code elsewhere in the process might.
   FileDescriptor leaky(::open((temp / "leak").c_str(), O_WRONLY | O_CREAT, 0600));
   int leakyPipe[2];
   ASSERT_EQ(::pipe(leakyPipe), 0);
   FileDescriptor leakyRead(leakyPipe[0]), leakyWrite(leakyPipe[1]);
-  ASSERT_TRUE(leaky);
-
-  auto child =
-      launchOrFail({bundle.engine(), {"fds"}, Stdio::pipe(), Stdio::pipe(), Stdio::sameAsOutput()});
-  ASSERT_TRUE(child);
-  child->takeInput().reset();
-  EXPECT_EQ(child->waitUntilExit(), 0);
-  ASSERT_EQ(bundle.journal().size(), 1u);
-  EXPECT_EQ(bundle.journal()[0].descriptors, (std::vector<int>{0, 1, 2}));
-}
-
-TEST(ChildProcess, StartsWithDefaultSignalHandlingWhateverThisProcessDoes) {
-  FakeEngineBundle bundle;
-  bundle.setBehaviour(R"({"*": {"read_stdin": false}})");
-  LaunchRequest request{bundle.engine(), {"x"}, Stdio::pipe(), Stdio::pipe(), Stdio::pipe()};
-  launchOrFail(request)->waitUntilExit();  // from here on this process ignores SIGPIPE
   struct sigaction ignore = {}, savedUsr2 = {};
   ignore.sa_handler = SIG_IGN;
-  ::sigaction(SIGUSR2, &ignore, &savedUsr2);
   sigset_t usr1, savedMask;
   sigemptyset(&usr1);
   sigaddset(&usr1, SIGUSR1);
-  ::pthread_sigmask(SIG_BLOCK, &usr1, &savedMask);
-
-  auto child = launchOrFail(request);
-  ::pthread_sigmask(SIG_SETMASK, &savedMask, nullptr);
-  ::sigaction(SIGUSR2, &savedUsr2, nullptr);
-  ASSERT_TRUE(child);
-  child->waitUntilExit();
-  ASSERT_EQ(bundle.journal().size(), 2u);
-  EXPECT_EQ(bundle.journal()[1].ignoredSignals, "0000000000000000");
-  EXPECT_EQ(bundle.journal()[1].blockedSignals, "0000000000000000");
-}
-
-TEST(ChildProcess, PassesTheArgumentVectorExactly) {
-  FakeEngineBundle bundle;
-  const std::vector<std::string> arguments = {"login",
-                                              "two words",
-                                              "",
-                                              "  padded  ",
-                                              "quote\"s and 'single'",
-                                              "$HOME",
-                                              "*",
-                                              "Gr\xC3\xBC\xC3\x9F"
-                                              "e \xE2\x80\x94 \xF0\x9F\x93\x81",
-                                              "--config",
-                                              "back\\slash"};
-  auto child =
-      launchOrFail({bundle.engine(), arguments, Stdio::pipe(), Stdio::pipe(), Stdio::pipe()});
-  ASSERT_TRUE(child);
-  child->takeInput().reset();
-  child->waitUntilExit();
-  ASSERT_EQ(bundle.journal().size(), 1u);
-  EXPECT_EQ(bundle.journal()[0].arguments, arguments);
-  EXPECT_EQ(bundle.journal()[0].pid, child->pid());
-}
-
-TEST(ChildProcess, ReportsTheExitCodeOrTheSignalToTheHandlerOnce) {
-  const struct {
-    const char* behaviour;
-    int status;
-  } cases[] = {
-      {R"({"*": {"exit_code": 7}})", 7},
-      {R"({"*": {"exit_code": 0}})", 0},
-      {R"({"*": {"crash_signal": 9}})", 9},
-      {R"({"*": {"crash_signal": 10}})", 10},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.behaviour);
+  const std::vector<std::string> arguments = {
+      "login", "two words", "",         "  padded  ",  "quote\"s and 'single'",
+      "$HOME", "*",         "--config", "back\\slash", "Gr\u00fc\u00dfe \u2014 \U0001F4C1"};
+  const std::string sent[] = {"from the test", "to out", "to err"};
+  enum Route { pipe, file, inherit };
+  // Over the three launches every stream takes every route once.
+  for (const auto& routes : {std::array{pipe, file, inherit}, std::array{file, inherit, pipe},
+                             std::array{inherit, pipe, file}}) {
+    SCOPED_TRACE(::testing::Message() << routes[0] << routes[1] << routes[2]);
     FakeEngineBundle bundle;
-    bundle.setBehaviour(c.behaviour);
-    std::mutex mutex;
-    std::vector<int> reported;
-    auto child =
-        launchOrFail({bundle.engine(), {"status"}, Stdio::pipe(), Stdio::pipe(), Stdio::pipe()},
-                     [&](int status) {
-                       std::lock_guard lock(mutex);
-                       reported.push_back(status);
-                     });
+    bundle.setBehaviour(R"({"*": {"stdout": "to out", "stderr": "to err", "exit_code": 7}})");
+    TempDir streams;
+    writeFile(streams / "0", sent[0]);
+    LaunchRequest request{bundle.engine(), arguments, {}, {}, {}};
+    Stdio* slots[] = {&request.input, &request.output, &request.error};
+    FileDescriptor files[3];
+    int inherited = 0;
+    for (int s = 0; s < 3; ++s) {
+      files[s].reset(::open((streams / std::to_string(s)).c_str(),
+                            s == 0 ? O_RDONLY | O_CLOEXEC : O_WRONLY | O_CREAT | O_CLOEXEC, 0600));
+      if (routes[s] == pipe) *slots[s] = Stdio::pipe();
+      if (routes[s] == file) *slots[s] = Stdio::file(files[s].get());
+      if (routes[s] == inherit) inherited = s;
+    }
+    // While the child is launched this process's own stream points at the file, and it
+    // ignores SIGUSR2 and blocks SIGUSR1 (launch() itself makes it ignore SIGPIPE).
+    const int saved = ::dup(inherited);
+    std::fflush(nullptr);
+    ::dup2(files[inherited].get(), inherited);
+    ::sigaction(SIGUSR2, &ignore, &savedUsr2);
+    ::pthread_sigmask(SIG_BLOCK, &usr1, &savedMask);
+    std::atomic<int> reports{0}, reported{-1};
+    auto child = launchOrFail(request, [&](int status) {
+      reported = status;
+      ++reports;
+    });
+    ::pthread_sigmask(SIG_SETMASK, &savedMask, nullptr);
+    ::sigaction(SIGUSR2, &savedUsr2, nullptr);
+    ::dup2(saved, inherited);
+    ::close(saved);
     ASSERT_TRUE(child);
-    child->takeInput().reset();
-    EXPECT_EQ(child->waitUntilExit(), c.status);  // returns after the handler
+
+    FileDescriptor pipes[] = {child->takeInput(), child->takeOutput(), child->takeError()};
+    if (pipes[0]) {
+      ASSERT_EQ(::write(pipes[0].get(), sent[0].data(), sent[0].size()),
+                static_cast<ssize_t>(sent[0].size()));
+    }
+    pipes[0].reset();
+    std::string seen[3];
+    for (int s = 1; s < 3; ++s) seen[s] = pipes[s] ? readFrom(pipes[s].get(), true) : "";
+    EXPECT_EQ(child->waitUntilExit(), 7);  // returns after the handler
     EXPECT_TRUE(child->hasExited());
-    EXPECT_EQ(child->terminationStatus(), c.status);
-    std::lock_guard lock(mutex);
-    EXPECT_EQ(reported, std::vector<int>{c.status});
+    EXPECT_EQ(child->terminationStatus(), 7);
+    EXPECT_EQ(reports, 1);
+    EXPECT_EQ(reported, 7);
+    for (int s = 1; s < 3; ++s) {
+      if (!pipes[s]) seen[s] = readFile(streams / std::to_string(s));
+    }
+    ASSERT_EQ(bundle.journal().size(), 1u);
+    const auto run = bundle.journal()[0];
+    seen[0] = run.input.value_or("<not read>");
+    for (int s = 0; s < 3; ++s) EXPECT_EQ(seen[s], sent[s]) << "stream " << s;
+    EXPECT_EQ(run.descriptors, (std::vector<int>{0, 1, 2}));
+    EXPECT_EQ(settableSignals(run.ignoredSignals), 0u);
+    EXPECT_EQ(settableSignals(run.blockedSignals), 0u);
+    EXPECT_EQ(run.arguments, arguments);
+    EXPECT_EQ(run.pid, child->pid());
   }
 }
 
-TEST(ChildProcess, ClearedHandlerIsNotCalled) {
-  FakeEngineBundle bundle;
-  bundle.setBehaviour(R"({"*": {"stdout": "ready\n", "run_until_terminated": true}})");
-  std::atomic<int> calls{0};
-  auto child =
-      launchOrFail({bundle.engine(), {"watch"}, Stdio::pipe(), Stdio::pipe(), Stdio::pipe()},
-                   [&](int) { ++calls; });
-  ASSERT_TRUE(child);
-  FileDescriptor output = child->takeOutput();
-  EXPECT_EQ(readLine(output.get()), "ready\n");
-  child->clearTerminationHandler();
-  child->terminate();
-  EXPECT_EQ(child->waitUntilExit(), SIGTERM);
-  EXPECT_EQ(calls, 0);
-}
-
-TEST(ChildProcess, StopEscalatesToKillForAChildIgnoringSigterm) {
-  const struct {
-    const char* behaviour;
-    bool endsWithinGrace;
-    int status;
-  } cases[] = {
-      {R"({"*": {"stdout": "ready\n", "run_until_terminated": true}})", true, SIGTERM},
-      {R"({"*": {"stdout": "ready\n", "ignore_sigterm": true, "run_until_terminated": true}})",
-       false, SIGKILL},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.behaviour);
+TEST(ChildProcess, StopEscalatesToKillAndAClearedHandlerIsNotCalled) {
+  for (const bool ignoresSigterm : {false, true}) {
     FakeEngineBundle bundle;
-    bundle.setBehaviour(c.behaviour);
+    bundle.setBehaviour(R"({"*": {"stdout": "ready\n", "run_until_terminated": true, )"
+                        R"("ignore_sigterm": )" +
+                        std::string(ignoresSigterm ? "true}}" : "false}}"));
+    std::atomic<int> calls{0};
     auto child =
-        launchOrFail({bundle.engine(), {"watch"}, Stdio::pipe(), Stdio::pipe(), Stdio::pipe()});
+        launchOrFail({bundle.engine(), {"watch"}, Stdio::pipe(), Stdio::pipe(), Stdio::pipe()},
+                     [&](int) { ++calls; });
     ASSERT_TRUE(child);
     FileDescriptor output = child->takeOutput();
-    ASSERT_EQ(readLine(output.get()), "ready\n");  // its SIGTERM disposition is in place
-
-    EXPECT_EQ(stopChild(*child, std::chrono::milliseconds(300)), c.endsWithinGrace);
-    EXPECT_TRUE(child->hasExited());
-    EXPECT_EQ(child->terminationStatus(), c.status);
-    EXPECT_FALSE(std::filesystem::exists("/proc/" + std::to_string(child->pid())));
+    ASSERT_EQ(readFrom(output.get()), "ready\n");  // its SIGTERM disposition is in place
+    child->clearTerminationHandler();
+    EXPECT_EQ(stopChild(*child, std::chrono::milliseconds(300)), !ignoresSigterm);
+    EXPECT_EQ(child->terminationStatus(), ignoresSigterm ? SIGKILL : SIGTERM);
+    EXPECT_EQ(calls, 0);
   }
 }
 
-TEST(ChildProcess, LaunchFailureDescribesTheError) {
-  TempDir temp;
-  writeFile(temp / "not-executable", "#!/bin/sh\n");
-  ::chmod((temp / "not-executable").c_str(), 0644);
-  const struct {
-    std::filesystem::path executable;
-    std::string error;
-  } cases[] = {
-      {temp / "missing", "No such file or directory: " + (temp / "missing").string()},
-      {temp / "not-executable", "Permission denied: " + (temp / "not-executable").string()},
-      {temp.path(), "Permission denied: " + temp.path().string()},
-  };
-  for (const auto& c : cases) {
-    auto launched = ChildProcess::launch({c.executable, {}, Stdio::pipe(), Stdio::pipe(), {}});
-    ASSERT_TRUE(std::holds_alternative<std::string>(launched));
-    EXPECT_EQ(std::get<std::string>(launched), c.error);
+// The thread that launched it ends as it would when the front end crashes.
+TEST(ChildLifetime, ChildDiesWhenTheThreadThatLaunchedItEnds) {
+  FakeEngineBundle bundle;
+  // Without the parent-death signal it would exit by itself with 0 after a minute.
+  bundle.setBehaviour(R"({"*": {"sleep_seconds": 60}})");
+  std::unique_ptr<ChildProcess> child;
+  std::thread([&] {
+    child = launchOrFail(
+        {bundle.engine(), {"watch"}, Stdio::inherit(), Stdio::inherit(), Stdio::inherit()});
+  }).join();
+  ASSERT_TRUE(child);
+  EXPECT_EQ(child->waitUntilExit(), SIGTERM);
+}
+
+TEST(ChildLifetime, FailedExecLeavesNoChild) {
+  // In a process of its own, where any child at all would be the failed one.
+  pid_t tester = ::fork();
+  ASSERT_GE(tester, 0);
+  if (tester == 0) {
+    auto launched = ChildProcess::launch(
+        {"/nonexistent/quorvane", {}, Stdio::pipe(), Stdio::pipe(), Stdio::sameAsOutput()});
+    if (!std::holds_alternative<std::string>(launched)) ::_exit(1);
+    ::_exit(::waitpid(-1, nullptr, WNOHANG) < 0 && errno == ECHILD ? 0 : 2);
   }
+  int status = 0;
+  ASSERT_EQ(::waitpid(tester, &status, 0), tester);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+}
+
+TEST(ChildLifetime, ChildIsReapedAfterItsObjectIsGone) {
+  FakeEngineBundle bundle;
+  bundle.setBehaviour(R"({"*": {"stdout": "ready\n", "run_until_terminated": true}})");
+  auto child =
+      launchOrFail({bundle.engine(), {"watch"}, Stdio::pipe(), Stdio::pipe(), Stdio::inherit()});
+  ASSERT_TRUE(child);
+  FileDescriptor output = child->takeOutput();
+  ASSERT_EQ(readFrom(output.get()), "ready\n");
+  const pid_t pid = child->pid();
+  const auto proc = "/proc/" + std::to_string(pid);
+  child.reset();
+  ASSERT_TRUE(std::filesystem::exists(proc));  // still running
+  ::kill(pid, SIGKILL);
+  // Only the waiter thread can reap it; a zombie would stay in /proc.
+  for (int i = 0; i < 6000 && std::filesystem::exists(proc); ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  EXPECT_FALSE(std::filesystem::exists(proc));
 }
 
 }  // namespace
