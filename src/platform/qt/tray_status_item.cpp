@@ -27,7 +27,11 @@ TrayStatusItem::~TrayStatusItem() {
 }
 
 void TrayStatusItem::setImage(const std::string& symbolName, const std::string& accessibilityText) {
-  tray_.setIcon(symbolIcon(symbolName));
+  // The refresh tick sets the same image every two seconds; redraw only a new one.
+  if (symbolName != symbolName_ || tray_.icon().isNull()) {
+    tray_.setIcon(symbolIcon(symbolName));
+    symbolName_ = symbolName;
+  }
   accessibilityText_ = accessibilityText;
   updateToolTip();
   // Shown once it has an image: an icon-less tray entry would be an empty slot.
@@ -47,6 +51,10 @@ void TrayStatusItem::updateToolTip() {
 }
 
 void TrayStatusItem::setMenu(const Menu& menu) {
+  // Rebuilt on every tick; an unchanged model keeps the menu the tray already has
+  // (and, with a StatusNotifierItem host, spares re-exporting it over D-Bus).
+  if (latest_ == menu) return;
+  latest_ = menu;
   auto built = buildStatusMenu(menu, choose_);
   if (menuOpen_) {
     // The open menu stays alive until it has closed; then the newest one replaces it.

@@ -4,6 +4,7 @@
 #include <QSystemTrayIcon>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "platform/ui.h"
@@ -42,6 +43,8 @@ class TrayStatusItem : public StatusItem {
   std::unique_ptr<QMenu> menu_;
   std::unique_ptr<QMenu> pending_;  // built while menu_ was open; shown from the next click
   bool menuOpen_ = false;
+  std::optional<Menu> latest_;  // the model of menu_, or of pending_ when there is one
+  std::string symbolName_;
   std::string accessibilityText_;
   std::string toolTip_;
 };

@@ -172,6 +172,14 @@ TEST_F(StatusItemTest, RebuildWhileOpenKeepsTheOpenMenuAndShowsTheNewestNextTime
   QMenu* second = popUp();
   EXPECT_EQ(second->actions().front()->text(), "Synced");
   second->hide();
+  QApplication::processEvents();
+
+  // The tick's rebuild of an unchanged model keeps the menu; a change replaces it.
+  status->setMenu(statusMenu("Synced"));
+  EXPECT_EQ(tray.menu(), second);
+  status->setMenu(statusMenu("Paused"));
+  EXPECT_NE(tray.menu(), second);
+  EXPECT_EQ(tray.menu()->actions().front()->text(), "Paused");
 }
 
 TEST_F(StatusItemTest, TooltipFallsBackToTheAccessibilityText) {
