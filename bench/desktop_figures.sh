@@ -19,16 +19,7 @@ source "$here/../scripts/x11_session.sh"
 
 work=$(mktemp -d /tmp/quorvane-figures.XXXXXX)
 X11_LOGS=$work
-app_pid=""
-cleanup() {
-  if [ -n "$app_pid" ]; then
-    kill -TERM "$app_pid" 2>/dev/null || true
-    wait "$app_pid" 2>/dev/null || true
-  fi
-  x11_stop
-  rm -rf "$work"
-}
-trap cleanup EXIT
+trap 'x11_end_session "$work"' EXIT
 trap 'exit 130' INT TERM HUP
 
 cp -a "$build/Quorvane.app" "$work/Quorvane.app"
@@ -56,17 +47,17 @@ for run in $(seq "$runs"); do
   x11_synced_status "$work/Sync" "Up to date" "$(($(date +%s) + 3600))"
   start=$(now)
   "$app" >"$work/app-$run.log" 2>&1 &
-  app_pid=$!
+  X11_APP_PID=$!
   until x11_tray_icon >/dev/null; do sleep 0.005; done
   docked=$(now)
   sleep 20
-  rss_kb=$(awk '/^VmRSS/ {print $2}' "/proc/$app_pid/status")
-  cpu_before=$(cpu_ticks "$app_pid")
+  rss_kb=$(awk '/^VmRSS/ {print $2}' "/proc/$X11_APP_PID/status")
+  cpu_before=$(cpu_ticks "$X11_APP_PID")
   sleep 60
-  cpu_after=$(cpu_ticks "$app_pid")
-  kill -TERM "$app_pid"
-  wait "$app_pid" || true
-  app_pid=""
+  cpu_after=$(cpu_ticks "$X11_APP_PID")
+  kill -TERM "$X11_APP_PID"
+  wait "$X11_APP_PID" || true
+  X11_APP_PID=""
   awk -v run="$run" -v s="$start" -v d="$docked" -v rss="$rss_kb" \
     -v c=$((cpu_after - cpu_before)) -v hz="$ticks" 'BEGIN {
       printf "run %d: icon after %.3f s; resident %.1f MB after 20 s idle; CPU %.2f s over 60 s idle\n",

@@ -33,16 +33,7 @@ shots="$build/screenshots"
 mkdir -p "$shots"
 work=$(mktemp -d /tmp/quorvane-preview.XXXXXX)
 X11_LOGS=$work
-app_pid=""
-cleanup() {
-  if [ -n "$app_pid" ]; then
-    kill -TERM "$app_pid" 2>/dev/null || true
-    wait "$app_pid" 2>/dev/null || true
-  fi
-  x11_stop
-  rm -rf "$work"
-}
-trap cleanup EXIT
+trap 'x11_end_session "$work"' EXIT
 trap 'exit 130' INT TERM HUP
 
 x11_throwaway_home "$work" Demo
@@ -52,7 +43,7 @@ echo "No display: previewing Quorvane on a private X display."
 x11_start
 x11_start_tray
 "$app" >"$work/app.log" 2>&1 &
-app_pid=$!
+X11_APP_PID=$!
 if ! x11_wait_for 20 x11_tray_icon; then
   echo "The tray icon did not appear. Output of the front end:" >&2
   cat "$work/app.log" >&2

@@ -4,6 +4,7 @@
 
 X11_PIDS=()
 X11_LOGS=${X11_LOGS:-/tmp}
+X11_APP_PID=""  # the front end, when the caller started one
 
 # A throwaway home under `work` whose client.json names the sync folder
 # `work/<name>`, so the front end starts syncing there and nothing of the person's
@@ -107,4 +108,15 @@ x11_stop() {
     wait "$pid" 2>/dev/null || true
   done
   X11_PIDS=()
+}
+
+# For a script's EXIT trap: ends the front end in X11_APP_PID (and so its watch
+# process), then the display and the tray, then removes the folder `$1`.
+x11_end_session() {
+  if [ -n "$X11_APP_PID" ]; then
+    kill -TERM "$X11_APP_PID" 2>/dev/null || true
+    wait "$X11_APP_PID" 2>/dev/null || true
+  fi
+  x11_stop
+  rm -rf "$1"
 }
