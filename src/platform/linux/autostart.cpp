@@ -5,17 +5,13 @@
 
 #include <cerrno>
 #include <sstream>
-#include <system_error>
 
+#include "platform/posix/error_text.h"
 #include "platform/posix/file_descriptor.h"
 #include "platform/posix/files.h"
 
 namespace quorvane::autostart {
 namespace {
-
-std::string describe(int error, const std::filesystem::path& path) {
-  return std::generic_category().message(error) + ": " + path.string();
-}
 
 std::string trimmed(const std::string& text) {
   auto begin = text.find_first_not_of(" \t\r");
@@ -110,7 +106,7 @@ std::optional<std::string> install(const std::filesystem::path& entry,
   temporary += ".tmp-" + std::to_string(::getpid());
   FileDescriptor fd(
       ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0644));
-  if (!fd) return describe(errno, temporary);
+  if (!fd) return describeError(errno, temporary);
 
   std::string text = entryText(program);
   std::string_view left = text;
@@ -125,13 +121,13 @@ std::optional<std::string> install(const std::filesystem::path& entry,
   if (error == 0 && ::rename(temporary.c_str(), entry.c_str()) != 0) error = errno;
   if (error != 0) {
     ::unlink(temporary.c_str());
-    return describe(error, entry);
+    return describeError(error, entry);
   }
   return std::nullopt;
 }
 
 std::optional<std::string> uninstall(const std::filesystem::path& entry) {
-  if (::unlink(entry.c_str()) != 0 && errno != ENOENT) return describe(errno, entry);
+  if (::unlink(entry.c_str()) != 0 && errno != ENOENT) return describeError(errno, entry);
   return std::nullopt;
 }
 

@@ -6,7 +6,8 @@
 
 #include <cerrno>
 #include <string>
-#include <system_error>
+
+#include "platform/posix/error_text.h"
 
 namespace quorvane {
 namespace {
@@ -36,7 +37,7 @@ InstanceLock::Attempt InstanceLock::acquire(const std::filesystem::path& file) {
   FileDescriptor fd(
       ::open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NOCTTY, 0600));
   if (!fd) {
-    attempt.error = std::generic_category().message(errno) + ": " + file.string();
+    attempt.error = describeError(errno, file);
     return attempt;
   }
   int locked;
@@ -45,7 +46,7 @@ InstanceLock::Attempt InstanceLock::acquire(const std::filesystem::path& file) {
   } while (locked != 0 && errno == EINTR);
   if (locked != 0) {
     if (errno != EWOULDBLOCK) {
-      attempt.error = std::generic_category().message(errno) + ": " + file.string();
+      attempt.error = describeError(errno, file);
       return attempt;
     }
     attempt.result = Attempt::Result::heldElsewhere;

@@ -6,8 +6,9 @@
 
 #include <cerrno>
 #include <cstdlib>
-#include <system_error>
 #include <vector>
+
+#include "platform/posix/error_text.h"
 
 namespace quorvane::xdg {
 namespace {
@@ -28,10 +29,6 @@ std::filesystem::path passwordDatabaseHome() {
     return found->pw_dir;
   }
   return "/";
-}
-
-std::string describe(int error, const std::filesystem::path& path) {
-  return std::generic_category().message(error) + ": " + path.string();
 }
 
 }  // namespace
@@ -67,14 +64,14 @@ std::optional<std::filesystem::path> runtimeHome(const Environment& environment)
 }
 
 std::optional<std::string> ensurePrivateFolder(const std::filesystem::path& folder) {
-  if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) return describe(errno, folder);
+  if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) return describeError(errno, folder);
   struct stat info = {};
-  if (::lstat(folder.c_str(), &info) != 0) return describe(errno, folder);
+  if (::lstat(folder.c_str(), &info) != 0) return describeError(errno, folder);
   if (S_ISLNK(info.st_mode)) return folder.string() + " is a symbolic link, not a folder";
-  if (!S_ISDIR(info.st_mode)) return describe(ENOTDIR, folder);
+  if (!S_ISDIR(info.st_mode)) return describeError(ENOTDIR, folder);
   if (info.st_uid != ::geteuid()) return folder.string() + " belongs to another user";
   if ((info.st_mode & 077) != 0 && ::chmod(folder.c_str(), 0700) != 0) {
-    return describe(errno, folder);
+    return describeError(errno, folder);
   }
   return std::nullopt;
 }

@@ -14,6 +14,7 @@
 #include <thread>
 #include <utility>
 
+#include "platform/posix/error_text.h"
 #include "platform/posix/spawn.h"
 
 namespace quorvane {
@@ -129,7 +130,7 @@ std::optional<std::string> prepareStream(const Stdio& stdio, Direction direction
       return std::nullopt;
     case Stdio::Kind::pipe: {
       auto pipe = makePipe();
-      if (!pipe) return detail::describeError(errno, executable);
+      if (!pipe) return describeError(errno, executable);
       bool childReads = direction == Direction::toChild;
       childEnd = std::move(childReads ? pipe->read : pipe->write);
       parentEnd = std::move(childReads ? pipe->write : pipe->read);
@@ -138,7 +139,7 @@ std::optional<std::string> prepareStream(const Stdio& stdio, Direction direction
     case Stdio::Kind::file:
       // A private copy at 3 or above; also checks that the descriptor is open.
       childEnd.reset(::fcntl(stdio.fd, F_DUPFD_CLOEXEC, 3));
-      if (!childEnd) return detail::describeError(errno, executable);
+      if (!childEnd) return describeError(errno, executable);
       return std::nullopt;
   }
   return std::nullopt;
@@ -158,7 +159,7 @@ std::variant<std::unique_ptr<ChildProcess>, std::string> ChildProcess::launch(
 
   if (request.input.kind == Stdio::Kind::sameAsOutput ||
       request.output.kind == Stdio::Kind::sameAsOutput) {
-    return detail::describeError(EINVAL, request.executable);
+    return describeError(EINVAL, request.executable);
   }
   auto state = std::make_shared<State>();
   FileDescriptor childInput, childOutput, childError;
@@ -192,7 +193,7 @@ std::variant<std::unique_ptr<ChildProcess>, std::string> ChildProcess::launch(
     ::kill(state->pid, SIGKILL);
     while (::waitpid(state->pid, nullptr, 0) < 0 && errno == EINTR) {
     }
-    return detail::describeError(error.code().value(), request.executable);
+    return describeError(error.code().value(), request.executable);
   }
   return std::unique_ptr<ChildProcess>(new ChildProcess(std::move(state)));
 }

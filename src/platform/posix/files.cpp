@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "platform/posix/spawn.h"
+#include "platform/posix/error_text.h"
 
 namespace quorvane::files {
 
@@ -45,7 +45,7 @@ std::optional<std::string> createDirectories(const std::filesystem::path& path, 
     if (component == partial.root_path() || component.empty() || component == ".") continue;
     if (::mkdir(partial.c_str(), mode) == 0) {
       // mkdir applies the umask; only folders made here get the exact mode.
-      if (::chmod(partial.c_str(), mode) != 0) return detail::describeError(errno, partial);
+      if (::chmod(partial.c_str(), mode) != 0) return describeError(errno, partial);
       continue;
     }
     int error = errno;
@@ -54,7 +54,7 @@ std::optional<std::string> createDirectories(const std::filesystem::path& path, 
       if (S_ISDIR(info.st_mode)) continue;
       error = ENOTDIR;
     }
-    return detail::describeError(error, partial);
+    return describeError(error, partial);
   }
   return std::nullopt;
 }
@@ -81,10 +81,10 @@ OpenResult openForAppending(const std::filesystem::path& path) {
   // O_NONBLOCK keeps a FIFO without a reader from blocking the open; it is cleared
   // again because the descriptor is handed to a child as its output.
   FileDescriptor fd(::open(path.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
-  if (!fd) return {FileDescriptor(), detail::describeError(errno, path)};
+  if (!fd) return {FileDescriptor(), describeError(errno, path)};
   int flags = ::fcntl(fd.get(), F_GETFL);
   if (flags < 0 || ::fcntl(fd.get(), F_SETFL, flags & ~O_NONBLOCK) != 0) {
-    return {FileDescriptor(), detail::describeError(errno, path)};
+    return {FileDescriptor(), describeError(errno, path)};
   }
   return {std::move(fd), {}};
 }

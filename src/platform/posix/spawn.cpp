@@ -11,8 +11,8 @@
 #endif
 
 #include <cerrno>
-#include <system_error>
 
+#include "platform/posix/error_text.h"
 #include "platform/posix/file_descriptor.h"
 
 namespace quorvane::detail {
@@ -108,10 +108,6 @@ void reapNow(pid_t pid) {
 }
 
 }  // namespace
-
-std::string describeError(int error, const std::filesystem::path& path) {
-  return std::generic_category().message(error) + ": " + path.string();
-}
 
 std::variant<pid_t, std::string> forkExec(const std::filesystem::path& executable,
                                           const std::vector<std::string>& arguments,

@@ -27,7 +27,4 @@ std::variant<pid_t, std::string> forkExec(const std::filesystem::path& executabl
                                           const std::vector<std::string>& arguments,
                                           const ChildStreams& streams);
 
-// "<the system's text for errno `error`>: <path>".
-std::string describeError(int error, const std::filesystem::path& path);
-
 }  // namespace quorvane::detail
