@@ -75,6 +75,8 @@ class AppDelegate : public ApplicationDelegate, public std::enable_shared_from_t
  private:
   AppDelegate(Platform platform, std::chrono::milliseconds stopGrace);
   void terminationReport(std::uint64_t serial);
+  // rebuildMenu for a caller that has just read the folder itself.
+  void rebuildMenu(const std::string& statusLine, bool hasFolder);
 
   Platform platform_;
   std::chrono::milliseconds stopGrace_;

@@ -4,11 +4,14 @@
 namespace quorvane {
 
 void AppDelegate::rebuildMenu(const std::string& statusLine) {
+  rebuildMenu(statusLine, folder().has_value());
+}
+
+void AppDelegate::rebuildMenu(const std::string& statusLine, bool hasFolder) {
   if (!statusItem_) return;
-  const std::optional<Json>& account = account_;
   statusItem_->setMenu(
-      menuModel(MenuFacts{statusLine, folder().has_value(), busy_, paused_,
-                          account ? &*account : nullptr, platform_.system.loginItemStatus()}));
+      menuModel(MenuFacts{statusLine, hasFolder, busy_, paused_, account_ ? &*account_ : nullptr,
+                          platform_.system.loginItemStatus()}));
 }
 
 }  // namespace quorvane

@@ -28,7 +28,8 @@ void AppDelegate::refresh() {
     statusItem_->setImage(look.symbol, look.text);
     statusItem_->setToolTip(look.text);
   }
-  rebuildMenu(graphemePrefix(look.text, kStatusLineLength));
+  // The folder was read above; the tick need not parse the configuration again.
+  rebuildMenu(graphemePrefix(look.text, kStatusLineLength), synced.has_value());
 }
 
 }  // namespace quorvane
