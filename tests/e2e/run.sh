@@ -100,6 +100,18 @@ choose_from_bottom() {
     fail "the menu stayed open"
 }
 
+# After `what` asked the app to quit: it ends with status 0 and its watch process
+# ends with it.
+expect_orderly_end() {
+  local status=0
+  x11_wait_for 20 eval "! kill -0 $app_pid 2>/dev/null" || fail "$1 did not end the app"
+  wait "$app_pid" || status=$?
+  app_pid=""
+  [ "$status" -eq 0 ] || fail "after $1 the front end ended with status $status"
+  x11_wait_for 10 eval "[ ! -e /proc/$watch_pid ]" || fail "the watch process outlived $1"
+  watch_pid=""
+}
+
 # The bundle, with the fake engine in the engine's place.
 cp -a "$bundle" "$work/Quorvane.app"
 ln -sfn "$fake_engine" "$work/Quorvane.app/Contents/MacOS/quorvane"
@@ -154,13 +166,7 @@ step "second launch left at once"
 
 open_menu
 choose_from_bottom 1
-x11_wait_for 20 eval "! kill -0 $app_pid 2>/dev/null" || fail "\"Quit Quorvane\" did not end the app"
-status=0
-wait "$app_pid" || status=$?
-app_pid=""
-[ "$status" -eq 0 ] || fail "the front end quit with status $status"
-x11_wait_for 10 eval "[ ! -e /proc/$watch_pid ]" || fail "the watch process outlived the app"
-watch_pid=""
+expect_orderly_end "\"Quit Quorvane\""
 grep -q "fake-engine: watching" "$XDG_DATA_HOME/Quorvane/sync.log" ||
   fail "the watch process's output is not in the sync log"
 step "quit from the menu stopped the watch process"
@@ -174,12 +180,6 @@ open_menu
 choose_from_bottom 2
 x11_wait_for 10 x11_app_window_taller_than 100 || fail "no About alert after the restart"
 kill -TERM "$app_pid"
-x11_wait_for 20 eval "! kill -0 $app_pid 2>/dev/null" || fail "SIGTERM during an alert did not end the app"
-status=0
-wait "$app_pid" || status=$?
-app_pid=""
-[ "$status" -eq 0 ] || fail "after SIGTERM the front end ended with status $status"
-x11_wait_for 10 eval "[ ! -e /proc/$watch_pid ]" || fail "the watch process outlived SIGTERM"
-watch_pid=""
+expect_orderly_end "SIGTERM during an alert"
 step "SIGTERM during an alert stopped the watch process"
 step "passed (screenshots in $out)"
