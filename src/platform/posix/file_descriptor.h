@@ -21,7 +21,6 @@ class FileDescriptor {
   int get() const { return fd_; }
   bool valid() const { return fd_ >= 0; }
   explicit operator bool() const { return valid(); }
-  int release() { return std::exchange(fd_, -1); }
   // Closes the held descriptor; returns 0, or errno when close() failed.
   int reset(int fd = -1);
 
