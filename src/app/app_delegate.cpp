@@ -38,7 +38,7 @@ void AppDelegate::performMenuAction(MenuAction action) {
       toggleLogin();
       return;
     case MenuAction::setupAction:
-      setup(std::nullopt);
+      setupAction();
       return;
     case MenuAction::about:
       about();
@@ -46,17 +46,22 @@ void AppDelegate::performMenuAction(MenuAction action) {
     case MenuAction::quit:
       quit();
       return;
-    // History, account administration and signing in again arrive with their flows.
     case MenuAction::showHistory:
+      showHistory();
+      return;
     case MenuAction::showAccount:
+      showAccount();
+      return;
     case MenuAction::signInAgain:
+      signInAgain();
+      return;
     case MenuAction::createUser:
+      createUser();
+      return;
     case MenuAction::exportServer:
+      exportServer();
       return;
   }
 }
-
-// Opened server connection files and invitations arrive with the onboarding flows.
-void AppDelegate::applicationOpen(const std::vector<std::filesystem::path>&) {}
 
 }  // namespace quorvane

@@ -64,6 +64,18 @@ class AppDelegate : public ApplicationDelegate, public std::enable_shared_from_t
 
   // Connecting this computer (onboarding/).
   void setup(std::optional<std::filesystem::path> file);
+  void setupAction();
+  void signIn(std::optional<std::filesystem::path> file);
+  void setupInvitation(std::optional<std::filesystem::path> file);
+  void signInAgain();
+
+  // Account administration (account/).
+  void showAccount();
+  void createUser();
+  void exportServer();
+
+  // Version history (history/).
+  void showHistory();
 
   // State, read by tests and by the subsystems. Main thread only.
   StatusItem* statusItem() const { return statusItem_.get(); }

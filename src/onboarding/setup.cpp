@@ -2,7 +2,12 @@
 
 namespace quorvane {
 
-// Offers the ways to connect this computer; the chooser comes with the onboarding flows.
+// Placeholders until the onboarding flows land.
 void AppDelegate::setup(std::optional<std::filesystem::path>) {}
+void AppDelegate::setupAction() {}
+void AppDelegate::applicationOpen(const std::vector<std::filesystem::path>&) {}
+void AppDelegate::signIn(std::optional<std::filesystem::path>) {}
+void AppDelegate::setupInvitation(std::optional<std::filesystem::path>) {}
+void AppDelegate::signInAgain() {}
 
 }  // namespace quorvane
