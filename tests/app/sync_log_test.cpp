@@ -37,5 +37,24 @@ TEST(SyncLog, MakesPrivateFoldersAndLogWhateverTheUmaskAndLeavesAFolderThatExist
   EXPECT_EQ(refused.error, "Not a directory: " + (dir / "file").string());
 }
 
+TEST(SyncLog, ALinkInItsPlaceIsReplacedByARegularFileAndNeverFollowed) {
+  for (const bool dangling : {true, false}) {
+    TempDir dir;
+    const fs::path support = dir / "Quorvane";
+    fs::create_directories(support);
+    const fs::path target = dir / "elsewhere";
+    if (!dangling) writeFile(target, "not the log's");
+    fs::create_symlink(target, support / "sync.log");
+
+    files::OpenResult log = openSyncLog(support, support / "sync.log");
+    ASSERT_TRUE(log.fd) << log.error;
+    EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(support / "sync.log")));
+    EXPECT_EQ(fs::exists(target), !dangling);
+    if (!dangling) {
+      EXPECT_EQ(readFile(target), "not the log's");
+    }
+  }
+}
+
 }  // namespace
 }  // namespace quorvane::testing

@@ -38,6 +38,11 @@ bool exists(const std::filesystem::path& path) {
   return ::stat(path.c_str(), &info) == 0;
 }
 
+bool isSymlink(const std::filesystem::path& path) {
+  struct stat info = {};
+  return ::lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode);
+}
+
 std::optional<std::string> createDirectories(const std::filesystem::path& path, mode_t mode) {
   std::filesystem::path partial;
   for (const auto& component : path) {
@@ -80,7 +85,8 @@ bool createEmpty(const std::filesystem::path& path, mode_t mode) {
 OpenResult openForAppending(const std::filesystem::path& path) {
   // O_NONBLOCK keeps a FIFO without a reader from blocking the open; it is cleared
   // again because the descriptor is handed to a child as its output.
-  FileDescriptor fd(::open(path.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+  FileDescriptor fd(
+      ::open(path.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | O_NOFOLLOW));
   if (!fd) return {FileDescriptor(), describeError(errno, path)};
   int flags = ::fcntl(fd.get(), F_GETFL);
   if (flags < 0 || ::fcntl(fd.get(), F_SETFL, flags & ~O_NONBLOCK) != 0) {

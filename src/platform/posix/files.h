@@ -22,6 +22,7 @@ std::optional<std::string> readWhole(const std::filesystem::path& path,
                                      std::uintmax_t limit = kSmallFileLimit);
 
 bool exists(const std::filesystem::path& path);  // any kind of file-system object
+bool isSymlink(const std::filesystem::path& path);
 
 // Creates the folder and any missing parents with `mode`; an existing folder is
 // left as it is. Returns the error's description on failure.
@@ -39,7 +40,8 @@ struct OpenResult {
   FileDescriptor fd;
   std::string error;  // set when fd is not valid
 };
-// Opens an existing file for writing at its end (O_APPEND, close-on-exec).
+// Opens an existing file for writing at its end (O_APPEND, close-on-exec); a
+// symbolic link in its place is refused, not followed.
 OpenResult openForAppending(const std::filesystem::path& path);
 
 }  // namespace quorvane::files
