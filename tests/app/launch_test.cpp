@@ -59,7 +59,21 @@ TEST(Launch, ConfigurationWithoutFolderOnlyGivesTheInvitationsAccount) {
   EXPECT_TRUE(h.bundle.journal().empty());
   EXPECT_FALSE(std::filesystem::exists(h.app->syncLog())) << "the log is not touched";
   EXPECT_EQ(h.app->account(), (Json{{"username", "ada"}, {"admin", false}}));
-  for (const auto& entry : h.fake.ui.menu()) EXPECT_NE(entry.title, "Create User…");
+  // From the very first menu on: it is what the person sees for two seconds.
+  for (const auto& menu : h.fake.ui.statusItem().menus) {
+    for (const auto& entry : menu) EXPECT_NE(entry.title, "Create User…");
+  }
+}
+
+TEST(Launch, AnAccountNestedTooDeepToHandleIsNoAccount) {
+  AppHarness h;
+  const std::size_t depth = 65000;
+  std::string account;
+  for (std::size_t i = 0; i < depth; ++i) account += R"({"a":)";
+  account += "1" + std::string(depth, '}');
+  h.writeConfig(R"({"invitation": {"account": )" + account + "}}");
+  h.launch();
+  EXPECT_EQ(h.app->account(), std::nullopt);
 }
 
 TEST(Launch, EnablesLoginOnlyForTheWholeArgumentAndLogsAFailure) {
