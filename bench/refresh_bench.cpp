@@ -1,29 +1,38 @@
-// What every 2-second tick costs on the main thread: parsing the status file into
-// a look, and building the menu model. Run: build/bench/quorvane_bench
+// What every 2-second tick costs on the main thread. Run: build/bench/quorvane_bench
 #include <benchmark/benchmark.h>
+#include <fcntl.h>
+#include <unistd.h>
 
 #include <string>
 
+#include "bench_app.h"
 #include "common/json_document.h"
 #include "common/text.h"
-#include "status/menu_model.h"
 #include "status/status_look.h"
 
-namespace quorvane {
+namespace quorvane::bench {
 namespace {
 
-constexpr double kNow = 1'800'000'000.0;
-
-std::string typicalStatus() {
-  return R"({"state":"synced","message":"Up to date — 1,204 files in Shared","updated_at":)" +
-         std::to_string(kNow - 3) + R"(,"pending":0,"errors":[]})";
+// The whole tick: configuration, status file, look, status line, menu model.
+void BM_Refresh(benchmark::State& state) {
+  BenchApp bench;
+  if (!bench.app->worker()) state.SkipWithError("the watch process did not start");
+  for (auto _ : state) bench.app->refresh();
 }
+BENCHMARK(BM_Refresh);
 
-void BM_StatusLookTypical(benchmark::State& state) {
-  const std::optional<std::string> content = typicalStatus();
-  for (auto _ : state) benchmark::DoNotOptimize(statusLook(content, kNow));
+// Its floor: reading the status file once, and nothing else.
+void BM_RefreshFloor(benchmark::State& state) {
+  BenchApp bench;
+  const std::string path = bench.statusFile().string();
+  char buffer[4096];
+  for (auto _ : state) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    benchmark::DoNotOptimize(::read(fd, buffer, sizeof buffer));
+    ::close(fd);
+  }
 }
-BENCHMARK(BM_StatusLookTypical);
+BENCHMARK(BM_RefreshFloor);
 
 // A status file padded to the given size: the look must stay cheap enough to
 // read whole every tick even when the engine writes something huge.
@@ -32,7 +41,7 @@ void BM_StatusLookLarge(benchmark::State& state) {
   content.append(static_cast<std::size_t>(state.range(0)), 'x');
   content += "\"}";
   const std::optional<std::string> file = content;
-  for (auto _ : state) benchmark::DoNotOptimize(statusLook(file, kNow));
+  for (auto _ : state) benchmark::DoNotOptimize(statusLook(file, 1'800'000'000.0));
   state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(content.size()));
 }
 BENCHMARK(BM_StatusLookLarge)->Arg(64 << 10)->Arg(10 << 20)->Unit(benchmark::kMillisecond);
@@ -50,15 +59,5 @@ void BM_StatusLineOf250Characters(benchmark::State& state) {
 }
 BENCHMARK(BM_StatusLineOf250Characters);
 
-void BM_MenuModel(benchmark::State& state) {
-  const Json account = Json::parse(R"({"username":"ana","admin":true})");
-  MenuFacts facts;
-  facts.statusLine = "Up to date";
-  facts.hasFolder = true;
-  facts.account = &account;
-  for (auto _ : state) benchmark::DoNotOptimize(menuModel(facts));
-}
-BENCHMARK(BM_MenuModel);
-
 }  // namespace
-}  // namespace quorvane
+}  // namespace quorvane::bench

@@ -5,7 +5,7 @@
 namespace quorvane {
 
 std::optional<std::filesystem::path> folderInConfig(std::string_view content) {
-  std::optional<Json> config = parseJson(content);
+  std::optional<Json> config = parseTopLevelScalars(content);
   if (!config) return std::nullopt;
   const Json* folder = member(*config, "folder");
   if (!folder || !folder->is_string()) return std::nullopt;

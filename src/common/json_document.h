@@ -17,6 +17,12 @@ inline constexpr std::size_t kMaxJsonDepth = 512;
 // nests deeper than kMaxJsonDepth.
 std::optional<Json> parseJson(std::string_view text);
 
+// The members of a top-level object whose values are strings, numbers, booleans or
+// null, read in one pass without building the nested values; none when the text is
+// not an object or is not strict JSON within kMaxJsonDepth. For files read on
+// every refresh tick, where only such members matter.
+std::optional<Json> parseTopLevelScalars(std::string_view text);
+
 // The member `key` of `object` when `object` is an object holding it; else null.
 const Json* member(const Json& object, std::string_view key);
 

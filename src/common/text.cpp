@@ -9,6 +9,9 @@
 namespace quorvane {
 
 std::string graphemePrefix(std::string_view utf8, std::size_t count) {
+  // Every character takes at least one byte: a text this short is its own prefix,
+  // and the refresh tick passes one every two seconds.
+  if (utf8.size() <= count) return std::string(utf8);
   UErrorCode status = U_ZERO_ERROR;
   UText* text = utext_openUTF8(nullptr, utf8.data(), static_cast<int64_t>(utf8.size()), &status);
   std::unique_ptr<UText, decltype(&utext_close)> textOwner(text, &utext_close);

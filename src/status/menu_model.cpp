@@ -29,6 +29,7 @@ Menu menuModel(const MenuFacts& facts) {
   const bool engineFree = folder && !facts.busy;
 
   Menu menu;
+  menu.reserve(17);
   menu.push_back(item(facts.statusLine, std::nullopt, false));
   menu.push_back(MenuItem::separator());
   menu.push_back(item("Open Shared Folder", MenuAction::openFolder, folder));

@@ -7,8 +7,8 @@ namespace quorvane {
 StatusLook statusLook(const std::optional<std::string>& content, double now) {
   StatusLook look{kSymbolInProgress, "Waiting to connect"};
   if (!content) return look;
-  std::optional<Json> status = parseJson(*content);
-  if (!status || !status->is_object()) return look;
+  std::optional<Json> status = parseTopLevelScalars(*content);
+  if (!status) return look;
 
   const Json* updated = member(*status, "updated_at");
   const double updatedAt = updated && updated->is_number() ? updated->get<double>() : 0.0;

@@ -30,6 +30,8 @@ std::optional<std::string> readWhole(const std::filesystem::path& path, std::uin
     if (got == 0) return content;
     content.append(buffer, static_cast<std::size_t>(got));
     if (content.size() > limit) return std::nullopt;  // it grew while being read
+    // A short read of a regular file is its end; no need to ask again.
+    if (static_cast<std::size_t>(got) < sizeof buffer) return content;
   }
 }
 
