@@ -16,8 +16,11 @@ files::OpenResult openSyncLog(const std::filesystem::path& support,
   if (std::optional<std::uintmax_t> size = files::size(log); size && *size > kSyncLogLimit) {
     files::remove(log);
   }
-  // A failure here shows up as a failure to open it.
-  if (!files::exists(log)) files::createEmpty(log, 0600);
+  // The reason a missing log cannot be made (a read-only or full disk) is the one
+  // to tell, not that it is missing.
+  if (std::optional<std::string> error = files::createEmpty(log, 0600)) {
+    return {FileDescriptor(), *error};
+  }
   return files::openForAppending(log);
 }
 

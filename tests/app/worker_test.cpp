@@ -48,22 +48,6 @@ TEST(Worker, AppendsBothStreamsToTheLogUnlessItHasGrownTooLarge) {
   }
 }
 
-TEST(Worker, ShowsAFailedStartUntilTheNextTickWhichTriesAgain) {
-  AppHarness h;
-  h.configure();
-  std::filesystem::remove(h.bundle.engine());
-  h.launch();
-  const std::string failure =
-      "Could not start sync: No such file or directory: " + h.bundle.engine().string();
-  EXPECT_EQ(h.fake.ui.statusLines(), (std::vector<std::string>{"Quorvane", failure}));
-  h.fake.loop.advance(1.9);
-  EXPECT_EQ(h.fake.ui.statusLines().size(), 2u);
-  h.fake.loop.advance(0.1);
-  EXPECT_EQ(h.fake.ui.statusLines(),
-            (std::vector<std::string>{"Quorvane", failure, failure, "Waiting to connect"}));
-  EXPECT_EQ(h.app->worker(), nullptr);
-}
-
 TEST(Worker, RestartAfterKillAppendsToTheSameLog) {
   AppHarness h;
   h.configure();

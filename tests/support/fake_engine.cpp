@@ -10,9 +10,10 @@
 // "output_bytes" (that many bytes of 'a'..'z' repeated, on stdout); "exit_code";
 // "read_stdin" (default true, but false for watch, whose stdin is the front end's);
 // "exit_without_reading"; "ignore_sigterm"; "sleep_seconds"; "run_until_terminated";
-// "crash_signal"; "write_files" ({path: content}, where "{--option}" in either
-// stands for the argument that follows --option; a non-string content is written as
-// JSON). Without a behaviour, watch prints one line and runs until SIGTERM, and
+// "crash_signal"; "spawn_orphan_seconds" (a child that outlives the engine by
+// sleeping that long, its pid appended to orphans.txt); "write_files" ({path: content}, where
+// "{--option}" in either stands for the argument that follows --option; a non-string content is
+// written as JSON). Without a behaviour, watch prints one line and runs until SIGTERM, and
 // everything else prints nothing and exits 0.
 //
 // Both files live in $QUORVANE_FAKE_ENGINE_DIR, else in the folder of argv[0] as
@@ -215,6 +216,14 @@ int main(int argc, char** argv) {
   record(folder, std::move(entry), input);
   if (exitAtOnce) return exitCode;
 
+  if (double seconds = behaviour.value("spawn_orphan_seconds", 0.0); seconds > 0) {
+    const pid_t orphan = ::fork();
+    if (orphan == 0) {
+      sleepFor(seconds);
+      ::_exit(0);
+    }
+    std::ofstream(folder / "orphans.txt", std::ios::app) << orphan << "\n";
+  }
   writeFiles(behaviour.value("write_files", Json::object()), arguments);
   writeOutput(behaviour);
   if (int signal = behaviour.value("crash_signal", 0)) {

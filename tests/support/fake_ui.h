@@ -50,6 +50,8 @@ class FakeUi : public Ui {
   void setStatusItemHasButton(bool hasButton) { item_->hasButton = hasButton; }
 
   const StatusItemRecord& statusItem() const { return *item_; }
+  // Forgets what the status item was given so far, for runs too long to record.
+  void clearStatusItemRecord() { *item_ = StatusItemRecord{item_->hasButton, {}, {}, {}}; }
   const Menu& menu() const;                      // the current one; empty before the first
   std::vector<std::string> statusLines() const;  // the first line of every menu set
 

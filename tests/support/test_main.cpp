@@ -6,10 +6,14 @@
 
 #include "support/test_deadline.h"
 
+#ifndef QUORVANE_TEST_DEADLINE_SECONDS
+#define QUORVANE_TEST_DEADLINE_SECONDS 20
+#endif
+
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
   // GoogleTest takes ownership of its listeners.
   ::testing::UnitTest::GetInstance()->listeners().Append(
-      new quorvane::testing::TestDeadline(std::chrono::seconds(20)));
+      new quorvane::testing::TestDeadline(std::chrono::seconds(QUORVANE_TEST_DEADLINE_SECONDS)));
   return RUN_ALL_TESTS();
 }

@@ -77,11 +77,16 @@ bool remove(const std::filesystem::path& path) {
   return std::filesystem::remove_all(path, error) > 0 && !error;
 }
 
-bool createEmpty(const std::filesystem::path& path, mode_t mode) {
+std::optional<std::string> createEmpty(const std::filesystem::path& path, mode_t mode) {
   FileDescriptor fd(
       ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, mode));
-  if (!fd) return false;
-  return ::fchmod(fd.get(), mode) == 0;  // exact mode, whatever the umask
+  if (!fd) {
+    if (errno == EEXIST) return std::nullopt;
+    return describeError(errno, path);
+  }
+  // Exact mode, whatever the umask.
+  if (::fchmod(fd.get(), mode) != 0) return describeError(errno, path);
+  return std::nullopt;
 }
 
 OpenResult openForAppending(const std::filesystem::path& path) {

@@ -33,8 +33,10 @@ std::optional<std::uintmax_t> size(const std::filesystem::path& path);
 
 bool remove(const std::filesystem::path& path);
 
-// Creates an empty file with `mode` when nothing is at `path`; false otherwise.
-bool createEmpty(const std::filesystem::path& path, mode_t mode);
+// Creates an empty file with exactly `mode` unless something (even a dangling link)
+// is already at `path`, which is left as it is. Returns the error's description
+// when it could do neither.
+std::optional<std::string> createEmpty(const std::filesystem::path& path, mode_t mode);
 
 struct OpenResult {
   FileDescriptor fd;

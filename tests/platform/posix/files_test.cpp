@@ -20,10 +20,10 @@ using testing::writeFile;
 TEST(Files, CreateEmptyNeverReplacesNorFollowsALinkAndRemoveSaysWhetherItDid) {
   TempDir temp;
   writeFile(temp / "log", "kept");
-  EXPECT_FALSE(files::createEmpty(temp / "log", 0600));
+  EXPECT_EQ(files::createEmpty(temp / "log", 0600), std::nullopt);
   EXPECT_EQ(readFile(temp / "log"), "kept");
   std::filesystem::create_symlink(temp / "elsewhere", temp / "link");
-  EXPECT_FALSE(files::createEmpty(temp / "link", 0600));  // not even a dangling one
+  EXPECT_EQ(files::createEmpty(temp / "link", 0600), std::nullopt);  // not even a dangling one
   EXPECT_FALSE(std::filesystem::exists(temp / "elsewhere"));
   EXPECT_EQ(files::size(temp / "elsewhere"), std::nullopt);
   EXPECT_TRUE(files::remove(temp / "log"));
