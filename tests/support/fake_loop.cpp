@@ -42,10 +42,10 @@ FakeLoop::~FakeLoop() {
 }
 
 void FakeLoop::post(std::function<void()> block) {
-  {
-    std::lock_guard lock(mutex_);
-    posted_.push_back(std::move(block));
-  }
+  // Notified under the lock: a waiter thread posting its last report must be done
+  // with the loop before the test, woken by it, can go on to destroy the loop.
+  std::lock_guard lock(mutex_);
+  posted_.push_back(std::move(block));
   changed_.notify_all();
 }
 
