@@ -1,8 +1,10 @@
-# The two commands of the README. Both install what they need first.
+# The two commands of the README, and the checks and figures behind them. All
+# install what they need first.
 BUILD ?= build
 JOBS ?= $(shell nproc)
+FUZZ_SECONDS ?= 20
 
-.PHONY: all deps configure build test run format clean
+.PHONY: all deps configure build test check check-asan check-tsan fuzz bench run format clean
 
 all: build
 
@@ -15,8 +17,32 @@ configure: deps
 build: configure
 	@cmake --build $(BUILD) -j $(JOBS)
 
-test: build
+# Everything: the tests, the core, process and engine tests again under ASan and
+# UBSan, and a short run of every fuzzer.
+test: check check-asan
+	@$(MAKE) --no-print-directory fuzz FUZZ_SECONDS=$(FUZZ_SECONDS)
+
+check: build
 	@cd $(BUILD) && ctest --output-on-failure --no-tests=error -j $(JOBS)
+
+check-asan: deps
+	@cmake --preset asan-ubsan >/dev/null
+	@cmake --build build-asan -j $(JOBS)
+	@cd build-asan && ctest --output-on-failure --no-tests=error -j $(JOBS)
+
+check-tsan: deps
+	@cmake --preset tsan >/dev/null
+	@cmake --build build-tsan -j $(JOBS)
+	@cd build-tsan && TSAN_OPTIONS=halt_on_error=1 ctest --output-on-failure --no-tests=error -j $(JOBS)
+
+# make fuzz FUZZ_SECONDS=600 for a longer run.
+fuzz: deps
+	@cmake --preset fuzz >/dev/null
+	@cmake --build build-fuzz -j $(JOBS)
+	@bash scripts/fuzz.sh build-fuzz $(FUZZ_SECONDS)
+
+bench: build
+	@$(BUILD)/bench/quorvane_bench
 
 run: build
 	@bash scripts/run.sh $(BUILD)
@@ -25,4 +51,4 @@ format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
-	@rm -rf $(BUILD)
+	@rm -rf $(BUILD) build-asan build-tsan build-fuzz

@@ -34,13 +34,15 @@ TEST(RestartCycles, AThousandCrashesLeaveDescriptorsThreadsAndMemoryFlatAndNoZom
   for (int i = 0; i < 50; ++i) cycle();  // allocators and caches settle first
   const std::size_t descriptors = openDescriptorCount();
   const std::size_t threads = threadCount();
-  const std::size_t resident = residentBytes();
+  [[maybe_unused]] const std::size_t resident = residentBytes();
 
   for (int i = 0; i < 1000 && !HasFatalFailure(); ++i) cycle();
 
   EXPECT_EQ(openDescriptorCount(), descriptors);
   EXPECT_LE(threadCount(), threads) << "a waiter thread per watch must end with it";
+#ifndef __SANITIZE_ADDRESS__  // its quarantine holds freed memory; its leak check stands in
   EXPECT_LT(residentBytes(), resident + (1 << 20));
+#endif
   EXPECT_EQ(zombieChildren(), std::vector<pid_t>{});
   EXPECT_GE(h.bundle.journal().size(), 1050u);
 }
