@@ -20,15 +20,6 @@ void print_json(const nlohmann::json& value) {
   std::cout << value.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) << "\n";
 }
 
-}  // namespace
-
-nlohmann::json account_details(const Account& account) {
-  return {{"username", account.username},
-          {"display_name", account.display_name},
-          {"password_set", account.password_set},
-          {"admin", account.admin}};
-}
-
 int account_info(const Words& words) {
   Session session(read_client_config(Arguments(words, {"--config"}).value("--config")));
   print_json(account_details(session.account));
@@ -88,3 +79,18 @@ int restore(const Words& words) {
             << "); it is now revision " << restored << " and will sync to all your computers.\n";
   return 0;
 }
+
+}  // namespace
+
+nlohmann::json account_details(const Account& account) {
+  return {{"username", account.username},
+          {"display_name", account.display_name},
+          {"password_set", account.password_set},
+          {"admin", account.admin}};
+}
+
+const Commands account_commands = {{"account-info", account_info},
+                                   {"account-password", account_password},
+                                   {"account-create", account_create},
+                                   {"history", history},
+                                   {"restore", restore}};

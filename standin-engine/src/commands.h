@@ -1,6 +1,7 @@
 // The sub-commands, one function each, given the words after the sub-command.
 #pragma once
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -9,18 +10,14 @@
 
 using Words = std::vector<std::string>;
 
-int server_init(const Words& words);
-int invite(const Words& words);
-int login(const Words& words);
-int pair(const Words& words);
-int relogin(const Words& words);
-int export_profile(const Words& words);
-int account_info(const Words& words);
-int account_password(const Words& words);
-int account_create(const Words& words);
-int history(const Words& words);
-int restore(const Words& words);
-int watch(const Words& words);
+using Command = int (*)(const Words& words);
+using Commands = std::map<std::string, Command>;
+
+// Each file's sub-commands, by name.
+extern const Commands setup_commands;  // server-init, invite, login, pair, relogin, export-profile
+extern const Commands
+    account_commands;  // account-info, account-password, account-create, history, restore
+extern const Commands watch_commands;  // watch
 
 // "username", "display_name", "password_set" and "admin".
 nlohmann::json account_details(const Account& account);

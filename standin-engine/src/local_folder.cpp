@@ -50,12 +50,20 @@ std::map<std::string, LocalFile> scan_folder(const fs::path& folder) {
   return files;
 }
 
-bool safe_relative_path(const std::string& path) {
+bool safe_destination(const fs::path& folder, const std::string& path) {
   fs::path relative(path);
-  if (path.empty() || relative.is_absolute() || *relative.begin() == meta) return false;
-  for (const auto& part : relative)
-    if (part.empty() || part == "." || part == "..") return false;
-  return path.find('\0') == std::string::npos && path.back() != '/';
+  if (path.empty() || path.back() == '/' || path.find('\0') != std::string::npos ||
+      relative.is_absolute() || *relative.begin() == meta)
+    return false;
+  fs::path at = folder;
+  for (auto part = relative.begin(); part != relative.end(); ++part) {
+    if (part->empty() || *part == "." || *part == "..") return false;
+    at /= *part;
+    struct stat info;
+    bool last = std::next(part) == relative.end();
+    if (!last && ::lstat(at.c_str(), &info) == 0 && !S_ISDIR(info.st_mode)) return false;
+  }
+  return true;
 }
 
 void keep_in_recovery(const fs::path& folder, const std::string& path) {

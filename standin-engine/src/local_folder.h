@@ -15,8 +15,9 @@
 std::map<std::string, LocalFile> scan_folder(const fs::path& folder);
 std::optional<LocalFile> stat_file(const fs::path& path);
 
-// A path from the catalogue that stays inside the folder and outside .quorvane.
-bool safe_relative_path(const std::string& path);
+// A path from the catalogue that stays inside the folder, outside .quorvane, and
+// reaches it through real folders only, never through a symbolic link.
+bool safe_destination(const fs::path& folder, const std::string& path);
 
 // Moves the file at folder/path into a folder of its own under
 // .quorvane/recovered, beside a record of where it was.

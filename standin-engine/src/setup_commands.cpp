@@ -40,8 +40,6 @@ fs::path sync_folder(const std::string& given, const ServerRef& server) {
   return folder;
 }
 
-}  // namespace
-
 int server_init(const Words& words) {
   Arguments arguments(words, {"--server", "--output"});
   auto request = read_request({"username", "display_name", "password"});
@@ -98,3 +96,12 @@ int export_profile(const Words& words) {
   write_connection_file(arguments.value("--output"), config.server);
   return 0;
 }
+
+}  // namespace
+
+const Commands setup_commands = {{"server-init", server_init},
+                                 {"invite", invite},
+                                 {"login", login},
+                                 {"pair", pair},
+                                 {"relogin", relogin},
+                                 {"export-profile", export_profile}};

@@ -94,7 +94,8 @@ std::optional<std::pair<std::string, LocalFile>> SyncPass::store(const std::stri
   fs::path file = folder_ / path;
   auto before = stat_file(file);
   if (!before) return std::nullopt;
-  Descriptor fd = open_file(file, O_RDONLY | O_NOFOLLOW);
+  // O_NONBLOCK: should a pipe have taken the file's place, opening it must not wait.
+  Descriptor fd = open_file(file, O_RDONLY | O_NOFOLLOW | O_NONBLOCK);
   std::string object = server_.objects().put(fd.get(), file);
   if (stat_file(file) != before) return std::nullopt;
   return std::pair(object, *before);
@@ -113,7 +114,8 @@ void SyncPass::upload(const std::string& path, int64_t expected_revision) {
 }
 
 void SyncPass::download(const std::string& path, const Version& version) {
-  if (!safe_relative_path(path)) throw Failure("The server names a path outside the folder.");
+  if (!safe_destination(folder_, path))
+    throw Failure("This path would lead outside the folder or through a symbolic link.");
   fs::path target = folder_ / path;
   TempFile temp(folder_ / ".quorvane" / "tmp", 0666);
   server_.objects().get(*version.object, temp);

@@ -93,8 +93,6 @@ class Watcher {
   bool cleaned_server_ = false;
 };
 
-}  // namespace
-
 int watch(const Words& words) {
   Arguments arguments(words, {"--config"}, {"--once"});
   bool once = arguments.flag("--once");
@@ -125,3 +123,7 @@ int watch(const Words& words) {
   log_line("Stopped.");
   return 0;
 }
+
+}  // namespace
+
+const Commands watch_commands = {{"watch", watch}};

@@ -150,6 +150,19 @@ TEST_F(EngineTest, only_regular_files_are_synced) {
   EXPECT_EQ(synced, (std::set<fs::path>{".quorvane", "real.txt"}));
 }
 
+TEST_F(EngineTest, a_download_never_follows_a_symbolic_link_out_of_the_folder) {
+  Computer desk = sign_in("desk");
+  Computer laptop = sign_in("laptop");
+  write_text(desk.folder / "docs" / "letter.txt", "dear");
+  sync(desk);
+  fs::create_directories(root / "elsewhere");
+  fs::create_directory_symlink(root / "elsewhere", laptop.folder / "docs");
+  EXPECT_NE(command(laptop, "watch", {"--once"}).status, 0);
+  EXPECT_TRUE(fs::is_empty(root / "elsewhere"));
+  EXPECT_EQ(status(laptop)["state"], "incomplete");
+  EXPECT_EQ(status(laptop)["message"], "1 file could not be synced; see the log.");
+}
+
 TEST_F(EngineTest, the_status_file_says_synced_or_waiting_for_the_server) {
   Computer desk = sign_in("desk");
   sync(desk);
