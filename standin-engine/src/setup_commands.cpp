@@ -27,15 +27,19 @@ std::string host_name() {
 // The sync folder must exist, and neither folder may hold the other: the
 // server would otherwise sync its own objects.
 fs::path sync_folder(const std::string& given, const ServerRef& server) {
-  fs::path folder = fs::weakly_canonical(fs::absolute(given));
+  fs::path folder = fs::absolute(given);
   if (!fs::is_directory(folder))
     throw Failure("The folder " + folder.string() + " does not exist.");
+  auto real = [](const fs::path& path) {
+    fs::path canonical = fs::weakly_canonical(path);
+    return canonical.has_filename() ? canonical : canonical.parent_path();
+  };
   auto inside = [](const fs::path& inner, const fs::path& outer) {
     auto [end, _] = std::mismatch(outer.begin(), outer.end(), inner.begin(), inner.end());
     return end == outer.end();
   };
-  fs::path home = fs::weakly_canonical(server.folder);
-  if (inside(folder, home) || inside(home, folder))
+  fs::path mine = real(folder), home = real(server.folder);
+  if (inside(mine, home) || inside(home, mine))
     throw Failure("The sync folder and the server folder must not lie inside each other.");
   return folder;
 }
