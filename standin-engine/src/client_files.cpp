@@ -14,7 +14,7 @@ json server_json(const char* kind, const ServerRef& server) {
           {"server_id", server.id}};
 }
 
-// Reads a file of ours, telling the person which file is wrong and why.
+// Reads a file of ours, naming it when it is not what it should be.
 template <typename Reader>
 auto read_json(const fs::path& path, const char* kind, const std::string& what, Reader reader) {
   json document = json::parse(read_file(path), nullptr, false);
