@@ -4,6 +4,7 @@
 #include <signal.h>
 #include <sodium.h>
 
+#include <algorithm>
 #include <chrono>
 #include <random>
 #include <set>
@@ -27,7 +28,10 @@ TEST_F(EngineTest, sigkill_at_any_moment_loses_nothing) {
   std::set<std::string> written;      // every content the person wrote
   std::set<std::string> overwritten;  // contents the person replaced or deleted themselves
   int counter = 0, interrupted = 0;
-  for (int round = 0; round < 250; ++round) {
+  // The kill comes at a random moment within a window that follows how long passes
+  // take on this machine now, so that the moments spread over whole passes.
+  int window = 40000;  // microseconds
+  for (int round = 0; round < 300; ++round) {
     std::vector<pid_t> passes;
     for (const Computer& computer : computers) {
       fs::path file = computer.folder / ("f" + std::to_string(random() % 5) + ".txt");
@@ -41,13 +45,19 @@ TEST_F(EngineTest, sigkill_at_any_moment_loses_nothing) {
       }
       passes.push_back(start_engine({"watch", "--config", computer.config, "--once"}));
     }
-    std::this_thread::sleep_for(std::chrono::microseconds(random() % 100000));
+    std::this_thread::sleep_for(std::chrono::microseconds(random() % window));
+    int killed = 0;
     for (pid_t pass : passes) {
       kill(pass, SIGKILL);
-      interrupted += wait_for(pass) == 128 + SIGKILL;
+      killed += wait_for(pass) == 128 + SIGKILL;
     }
+    interrupted += killed;
+    window = std::clamp(killed == 2   ? window * 5 / 4
+                        : killed == 0 ? window * 4 / 5
+                                      : window,
+                        2000, 500000);
   }
-  std::cout << interrupted << " of 500 passes were killed before they ended\n";
+  std::cout << interrupted << " of 600 passes were killed before they ended\n";
   for (int settle = 0; settle < 2; ++settle)
     for (const Computer& computer : computers) sync(computer);
 
