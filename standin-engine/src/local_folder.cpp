@@ -1,0 +1,103 @@
+#include "local_folder.h"
+
+#include <sys/stat.h>
+
+#include <nlohmann/json.hpp>
+
+#include "cli.h"
+
+namespace {
+
+constexpr const char* meta = ".quorvane";
+
+LocalFile file_of(const struct stat& info) {
+  return {info.st_size, info.st_mtim.tv_sec * 1'000'000'000LL + info.st_mtim.tv_nsec,
+          static_cast<int64_t>(info.st_ino)};
+}
+
+// Tries "base", "base 2", "base 3"… until make succeeds with one of them.
+template <typename Make>
+void with_free_name(const std::string& base, const std::string& suffix, Make make) {
+  for (int attempt = 1; attempt < 1000; ++attempt) {
+    if (make(base + (attempt == 1 ? "" : " " + std::to_string(attempt)) + suffix)) return;
+  }
+  throw Failure("Could not find a free name for " + base + suffix + ".");
+}
+
+}  // namespace
+
+std::optional<LocalFile> stat_file(const fs::path& path) {
+  struct stat info;
+  if (::lstat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
+  return file_of(info);
+}
+
+std::map<std::string, LocalFile> scan_folder(const fs::path& folder) {
+  std::map<std::string, LocalFile> files;
+  std::error_code error;
+  fs::recursive_directory_iterator entries(folder, error), end;
+  for (; !error && entries != end; entries.increment(error)) {
+    throw_if_stopped();
+    if (entries.depth() == 0 && entries->path().filename() == meta) {
+      entries.disable_recursion_pending();
+      continue;
+    }
+    if (auto file = stat_file(entries->path()))
+      files[entries->path().lexically_relative(folder).string()] = *file;
+  }
+  if (error)
+    throw Failure("Could not read the folder " + folder.string() + ": " + error.message() + ".");
+  return files;
+}
+
+bool safe_destination(const fs::path& folder, const std::string& path) {
+  fs::path relative(path);
+  if (path.empty() || path.back() == '/' || path.find('\0') != std::string::npos ||
+      relative.is_absolute() || *relative.begin() == meta)
+    return false;
+  fs::path at = folder;
+  for (auto part = relative.begin(); part != relative.end(); ++part) {
+    if (part->empty() || *part == "." || *part == "..") return false;
+    at /= *part;
+    struct stat info;
+    bool last = std::next(part) == relative.end();
+    if (!last && ::lstat(at.c_str(), &info) == 0 && !S_ISDIR(info.st_mode)) return false;
+  }
+  return true;
+}
+
+void keep_in_recovery(const fs::path& folder, const std::string& path) {
+  fs::path original = folder / path;
+  std::string name = original.filename().string();
+  fs::path recovered = folder / meta / "recovered";
+  fs::create_directories(recovered);
+  fs::path place;
+  with_free_name((recovered / (local_time_text(now_seconds(), "%Y-%m-%d %H%M%S ") + name)).string(),
+                 "", [&](const std::string& candidate) {
+                   place = candidate;
+                   if (::mkdir(candidate.c_str(), 0700) == 0) return true;
+                   if (errno != EEXIST) fail_on("create", candidate);
+                   return false;
+                 });
+  // The record first: a file in the recovery folder always has one.
+  write_file_atomically(place / (name + ".original-path.txt"), original.string() + "\n", 0600,
+                        folder / meta / "tmp");
+  if (::rename(original.c_str(), (place / name).c_str()) != 0) fail_on("move aside", original);
+}
+
+void set_aside_as_conflict(const fs::path& folder, const std::string& path,
+                           const std::string& device) {
+  fs::path original = folder / path;
+  std::string stem = (original.parent_path() / original.stem()).string();
+  std::string label =
+      " (conflict " + device + " " + local_time_text(now_seconds(), "%Y-%m-%d %H%M");
+  with_free_name(
+      stem + label, ")" + original.extension().string(),
+      [&](const std::string& candidate) { return rename_without_replacing(original, candidate); });
+}
+
+void write_status(const fs::path& folder, const std::string& state, const std::string& message) {
+  nlohmann::json status = {{"state", state}, {"message", message}, {"updated_at", now_seconds()}};
+  write_file_atomically(folder / meta / "status.json", status.dump() + "\n", 0644,
+                        folder / meta / "tmp");
+}
