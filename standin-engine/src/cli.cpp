@@ -61,7 +61,11 @@ const std::string& Arguments::value(const std::string& option) const {
 }
 
 std::map<std::string, std::string> read_request(std::initializer_list<const char*> members) {
-  std::string text(std::istreambuf_iterator<char>(std::cin), {});
+  return parse_request(std::string(std::istreambuf_iterator<char>(std::cin), {}), members);
+}
+
+std::map<std::string, std::string> parse_request(const std::string& text,
+                                                 std::initializer_list<const char*> members) {
   auto request = nlohmann::json::parse(text, nullptr, false);
   if (!request.is_object()) throw Failure("The request on standard input is not a JSON object.");
   std::map<std::string, std::string> values;

@@ -41,6 +41,9 @@ class Arguments {
 
 // The JSON object of strings on standard input, with every named member present.
 std::map<std::string, std::string> read_request(std::initializer_list<const char*> members);
+// The same for a request already read.
+std::map<std::string, std::string> parse_request(const std::string& text,
+                                                 std::initializer_list<const char*> members);
 
 double now_seconds();
 std::string local_time_text(double seconds, const char* format);

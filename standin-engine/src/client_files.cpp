@@ -14,16 +14,22 @@ json server_json(const char* kind, const ServerRef& server) {
           {"server_id", server.id}};
 }
 
-// Reads a file of ours, naming it when it is not what it should be.
+// Reads the text of a file of ours, naming the file when it is not what it should be.
 template <typename Reader>
-auto read_json(const fs::path& path, const char* kind, const std::string& what, Reader reader) {
-  json document = json::parse(read_file(path), nullptr, false);
+auto parse_json(const std::string& text, const std::string& name, const char* kind,
+                const std::string& what, Reader reader) {
+  json document = json::parse(text, nullptr, false);
   try {
-    if (document.value("kind", "") != kind) throw Failure(path.string() + " is not " + what + ".");
+    if (document.value("kind", "") != kind) throw Failure(name + " is not " + what + ".");
     return reader(document);
   } catch (const json::exception&) {
-    throw Failure(path.string() + " is not " + what + ".");
+    throw Failure(name + " is not " + what + ".");
   }
+}
+
+template <typename Reader>
+auto read_json(const fs::path& path, const char* kind, const std::string& what, Reader reader) {
+  return parse_json(read_file(path), path.string(), kind, what, reader);
 }
 
 ServerRef server_of(const json& document) {
@@ -46,8 +52,12 @@ void write_connection_file(const fs::path& path, const ServerRef& server) {
 }
 
 Invitation read_invitation(const fs::path& path) {
-  return read_json(
-      path, "quorvane-invitation", "a Quorvane pairing invitation", [](const json& document) {
+  return parse_invitation(read_file(path), path.string());
+}
+
+Invitation parse_invitation(const std::string& text, const std::string& name) {
+  return parse_json(
+      text, name, "quorvane-invitation", "a Quorvane pairing invitation", [](const json& document) {
         return Invitation{server_of(document), document.at("invitation").get<int64_t>(),
                           document.at("secret").get<std::string>()};
       });

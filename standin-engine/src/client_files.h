@@ -41,6 +41,8 @@ struct ClientConfig {
 ServerRef read_connection_file(const fs::path& path);
 void write_connection_file(const fs::path& path, const ServerRef& server);
 Invitation read_invitation(const fs::path& path);
+// The same for an invitation already read; `name` stands for it in messages.
+Invitation parse_invitation(const std::string& text, const std::string& name);
 void write_invitation(const fs::path& path, const Invitation& invitation);
 ClientConfig read_client_config(const fs::path& path);
 // Written with mode 0600, in a folder created with mode 0700 when missing.
