@@ -1,8 +1,8 @@
-# The two commands of the README. Both install what they need first.
+# The commands of the README. Each installs what it needs first.
 BUILD ?= build
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps configure build test run format clean
+.PHONY: all deps configure build test run package format clean
 
 all: build
 
@@ -20,6 +20,10 @@ test: build
 
 run: build
 	@bash scripts/run.sh $(BUILD)
+
+# A Debian package of the installation, in $(BUILD).
+package: build
+	@cd $(BUILD) && cpack -G DEB
 
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
