@@ -8,13 +8,16 @@ X11_APP_PID=""  # the front end, when the caller started one
 
 # A throwaway home under `work` whose client.json names the sync folder
 # `work/<name>`, so the front end starts syncing there and nothing of the person's
-# own home is read or changed. Exports HOME and the XDG folders.
+# own home is read or changed. Exports HOME and the XDG folders. No session bus:
+# an address of no known kind keeps libdbus from autolaunching a daemon that
+# would outlive the display.
 x11_throwaway_home() {
   local work=$1 folder="$1/$2"
   export HOME="$work/home"
   export XDG_DATA_HOME="$HOME/.local/share" XDG_CONFIG_HOME="$HOME/.config"
   export XDG_CACHE_HOME="$HOME/.cache" XDG_RUNTIME_DIR="$work/run" QT_QPA_PLATFORM=xcb
-  unset DBUS_SESSION_BUS_ADDRESS WAYLAND_DISPLAY SESSION_MANAGER QT_SCALE_FACTOR
+  export DBUS_SESSION_BUS_ADDRESS=disabled:
+  unset WAYLAND_DISPLAY SESSION_MANAGER QT_SCALE_FACTOR
   mkdir -p "$XDG_DATA_HOME/Quorvane" "$XDG_CONFIG_HOME" "$folder/.quorvane"
   mkdir -m 700 "$XDG_RUNTIME_DIR"
   printf '{"folder": "%s"}\n' "$folder" >"$XDG_DATA_HOME/Quorvane/client.json"
