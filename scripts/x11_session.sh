@@ -1,6 +1,6 @@
 # Helpers for running the front end on a private X display with a tray: sourced by
-# scripts/run.sh, tests/e2e/run.sh and bench/desktop_figures.sh. Every process
-# started here is recorded in X11_PIDS; x11_stop ends them, newest first.
+# scripts/run.sh, the scripts in tests/e2e and bench/desktop_figures.sh. Every
+# process started here is recorded in X11_PIDS; x11_stop ends them, newest first.
 
 X11_PIDS=()
 X11_LOGS=${X11_LOGS:-/tmp}
@@ -48,6 +48,65 @@ x11_start() {
   export DISPLAY=":$display"
 }
 
+# A fresh private folder /tmp/quorvane-<name>-<digits>, printed. Digits only after
+# the name: alerts may show paths inside it, and OCR reads digits more reliably
+# than letters.
+x11_work_dir() {
+  local candidate
+  for _ in $(seq 20); do
+    candidate="/tmp/quorvane-$1-$$-$RANDOM"
+    if mkdir -m 700 "$candidate" 2>/dev/null; then
+      echo "$candidate"
+      return 0
+    fi
+  done
+  return 1
+}
+
+# A copy of bundle `$1` in folder `$3` whose engine is the fake engine `$2`, which
+# keeps its records in `$3/engine`. Prints the copy's front end.
+x11_bundle_with_fake_engine() {
+  cp -a "$1" "$3/Quorvane.app"
+  ln -sfn "$2" "$3/Quorvane.app/Contents/MacOS/quorvane"
+  export QUORVANE_FAKE_ENGINE_DIR="$3/engine"
+  mkdir -p "$QUORVANE_FAKE_ENGINE_DIR"
+  echo "$3/Quorvane.app/Contents/MacOS/quorvane-menubar"
+}
+
+# A session bus of this session's own; exports DBUS_SESSION_BUS_ADDRESS.
+x11_start_session_bus() {
+  local fifo address
+  fifo=$(mktemp -u "${TMPDIR:-/tmp}/x11-bus.XXXXXX")
+  mkfifo "$fifo"
+  dbus-daemon --session --nofork --print-address=3 3>"$fifo" >"$X11_LOGS/dbus.log" 2>&1 &
+  X11_PIDS+=($!)
+  if ! read -r -t 15 address <"$fifo"; then
+    rm -f "$fifo"
+    echo "dbus-daemon did not start (see $X11_LOGS/dbus.log)" >&2
+    return 1
+  fi
+  rm -f "$fifo"
+  export DBUS_SESSION_BUS_ADDRESS=$address
+}
+
+# A StatusNotifierItem host, as KDE, GNOME with AppIndicator or Xfce panels are:
+# the watcher, and a standalone tray along the top edge, icons from the left, that
+# registers as host.
+x11_start_sni_tray() {
+  status-notifier-watcher >"$X11_LOGS/watcher.log" 2>&1 &
+  X11_PIDS+=($!)
+  x11_wait_for 10 x11_sni_watcher_says IsStatusNotifierHostRegistered false || return 1
+  NO_AT_BRIDGE=1 gtk-sni-tray-standalone --top --beginning --size 28 >"$X11_LOGS/sni-tray.log" 2>&1 &
+  X11_PIDS+=($!)
+  x11_wait_for 10 x11_sni_watcher_says IsStatusNotifierHostRegistered true
+}
+
+# Succeeds when the StatusNotifierWatcher's property `$1` prints as containing `$2`.
+x11_sni_watcher_says() {
+  gdbus call --session -d org.kde.StatusNotifierWatcher -o /StatusNotifierWatcher \
+    -m org.freedesktop.DBus.Properties.Get org.kde.StatusNotifierWatcher "$1" 2>/dev/null | grep -qF -- "$2"
+}
+
 # A tray along the top edge, dark, as many desktop panels are.
 x11_start_tray() {
   trayer --edge top --align right --widthtype request --height 28 --SetDockType true \
@@ -67,10 +126,11 @@ x11_wait_for() {
   return 1
 }
 
-# "x y width height" of each visible window of the front end, one a line.
+# "id x y width height" of each visible window of the front end (or of the program
+# whose window class name is `$1`), one a line.
 x11_app_windows() {
   local id
-  for id in $(xdotool search --onlyvisible --classname quorvane-menubar 2>/dev/null); do
+  for id in $(xdotool search --onlyvisible --classname "${1:-quorvane-menubar}" 2>/dev/null); do
     xwininfo -id "$id" 2>/dev/null | awk -v id="$id" '
       /Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF}
       /Width:/ {w=$NF} /Height:/ {h=$NF}
@@ -90,9 +150,10 @@ x11_tray_icon() {
     head -1 | grep .
 }
 
-# A window of the front end taller than `min_height`: the open menu or a dialog.
+# A window of the front end (or of class name `$2`) taller than `$1`: an open menu
+# or a dialog.
 x11_app_window_taller_than() {
-  x11_app_windows | awk -v min="$1" '$5 > min' | head -1 | grep .
+  x11_app_windows "${2:-}" | awk -v min="$1" '$5 > min' | head -1 | grep .
 }
 
 x11_click_tray_icon() {
@@ -111,6 +172,40 @@ x11_stop() {
     wait "$pid" 2>/dev/null || true
   done
   X11_PIDS=()
+}
+
+# Asks each process to end (SIGTERM), waits up to 10 s, then kills it.
+x11_end() {
+  local pid
+  for pid in "$@"; do
+    kill -TERM "$pid" 2>/dev/null || continue
+    x11_wait_for 10 eval "! kill -0 $pid 2>/dev/null" || kill -KILL "$pid" 2>/dev/null || true
+  done
+}
+
+# Text a person reads in window `$1`, enlarged for OCR; the images and the text stay
+# in X11_LOGS as `$2`.png and `$2`.txt.
+x11_read_window() {
+  import -window "$1" "$X11_LOGS/$2.png"
+  convert "$X11_LOGS/$2.png" -colorspace Gray -resize 300% "$X11_LOGS/$2-ocr.png"
+  tesseract "$X11_LOGS/$2-ocr.png" - 2>/dev/null | tee "$X11_LOGS/$2.txt"
+}
+
+# Letters OCR confuses, folded together, and no spaces: for comparing what was
+# read with what was meant.
+x11_ocr_fold() { tr -d ' \n' | tr 'OoIl|S' '001115'; }
+
+# For tests: X11_TEST names the test; a failure shows the end of every log.
+x11_step() { echo "$X11_TEST: $*"; }
+x11_fail() {
+  local log
+  echo "$X11_TEST: FAIL: $*" >&2
+  for log in "$X11_LOGS"/*.log; do
+    [ -s "$log" ] || continue
+    echo "--- $log:" >&2
+    tail -n 40 "$log" >&2
+  done
+  exit 1
 }
 
 # For a script's EXIT trap: ends the front end in X11_APP_PID (and so its watch
