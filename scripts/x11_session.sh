@@ -30,22 +30,27 @@ x11_synced_status() {
     >"$1/.quorvane/status.json"
 }
 
-# Starts Xvfb on a free display (chosen by the server itself, so two sessions never
-# race for one) and exports DISPLAY.
-x11_start() {
-  local fifo display
-  fifo=$(mktemp -u "${TMPDIR:-/tmp}/x11-display.XXXXXX")
+# Starts "$@" in the background with its output in X11_LOGS/`$1`.log (the name
+# is the first word) and sets X11_ANNOUNCED to the line it writes to descriptor 3:
+# the display or address it chose itself, so two sessions never race for one.
+x11_start_announcing() {
+  local fifo
+  fifo=$(mktemp -u "${TMPDIR:-/tmp}/x11-$1.XXXXXX")
   mkfifo "$fifo"
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$fifo" \
-    >"$X11_LOGS/xvfb.log" 2>&1 &
+  "$@" 3>"$fifo" >"$X11_LOGS/$1.log" 2>&1 &
   X11_PIDS+=($!)
-  if ! read -r -t 15 display <"$fifo"; then
+  if ! read -r -t 15 X11_ANNOUNCED <"$fifo"; then
     rm -f "$fifo"
-    echo "Xvfb did not start (see $X11_LOGS/xvfb.log)" >&2
+    echo "$1 did not start (see $X11_LOGS/$1.log)" >&2
     return 1
   fi
   rm -f "$fifo"
-  export DISPLAY=":$display"
+}
+
+# Starts Xvfb on a free display and exports DISPLAY.
+x11_start() {
+  x11_start_announcing Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset || return 1
+  export DISPLAY=":$X11_ANNOUNCED"
 }
 
 # A fresh private folder /tmp/quorvane-<name>-<digits>, printed. Digits only after
@@ -75,18 +80,8 @@ x11_bundle_with_fake_engine() {
 
 # A session bus of this session's own; exports DBUS_SESSION_BUS_ADDRESS.
 x11_start_session_bus() {
-  local fifo address
-  fifo=$(mktemp -u "${TMPDIR:-/tmp}/x11-bus.XXXXXX")
-  mkfifo "$fifo"
-  dbus-daemon --session --nofork --print-address=3 3>"$fifo" >"$X11_LOGS/dbus.log" 2>&1 &
-  X11_PIDS+=($!)
-  if ! read -r -t 15 address <"$fifo"; then
-    rm -f "$fifo"
-    echo "dbus-daemon did not start (see $X11_LOGS/dbus.log)" >&2
-    return 1
-  fi
-  rm -f "$fifo"
-  export DBUS_SESSION_BUS_ADDRESS=$address
+  x11_start_announcing dbus-daemon --session --nofork --print-address=3 || return 1
+  export DBUS_SESSION_BUS_ADDRESS=$X11_ANNOUNCED
 }
 
 # A StatusNotifierItem host, as KDE, GNOME with AppIndicator or Xfce panels are:
@@ -195,7 +190,20 @@ x11_read_window() {
 # read with what was meant.
 x11_ocr_fold() { tr -d ' \n' | tr 'OoIl|S' '001115'; }
 
-# For tests: X11_TEST names the test; a failure shows the end of every log.
+# A test's start: X11_TEST names it, X11_LOGS is a fresh folder `$2` for its logs,
+# X11_WORK a private folder named after `$3`; on the way out the front end in
+# X11_APP_PID and the session end and the work folder goes.
+x11_test_begin() {
+  X11_TEST=$1
+  X11_LOGS=$2
+  rm -rf "$X11_LOGS"
+  mkdir -p "$X11_LOGS"
+  X11_WORK=$(x11_work_dir "$3") || x11_fail "no temporary folder"
+  trap 'x11_end_session "$X11_WORK"' EXIT
+  trap 'exit 143' TERM INT HUP
+}
+
+# For tests: a failure shows the end of every log.
 x11_step() { echo "$X11_TEST: $*"; }
 x11_fail() {
   local log

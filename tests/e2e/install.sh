@@ -22,14 +22,8 @@ build=$(realpath "$1")
 here=$(cd "$(dirname "$0")" && pwd)
 # shellcheck source=../../scripts/x11_session.sh
 source "$here/../../scripts/x11_session.sh"
-X11_TEST=install_desktop
-X11_LOGS="$build/e2e-install"
-rm -rf "$X11_LOGS"
-mkdir -p "$X11_LOGS"
-work=$(x11_work_dir install) || x11_fail "no temporary folder"
-app_pid=""
-trap 'x11_end $app_pid; x11_stop; rm -rf "$work"' EXIT
-trap 'exit 143' TERM INT HUP
+x11_test_begin install_desktop "$build/e2e-install" install
+work=$X11_WORK
 
 prefix="$work/prefix"
 bundle="$prefix/lib/quorvane/Quorvane.app"
@@ -88,7 +82,7 @@ x11_step "both file kinds are known and open with Quorvane"
 x11_start || x11_fail "Xvfb did not start"
 x11_start_tray
 quorvane-menubar --enable-login >"$X11_LOGS/app.log" 2>&1 &
-app_pid=$!
+X11_APP_PID=$!
 x11_wait_for 20 x11_tray_icon || x11_fail "the installed front end showed no tray icon"
 autostart="$XDG_CONFIG_HOME/autostart/org.quorvane.Quorvane.desktop"
 x11_wait_for 10 grep -qx "Exec=$launcher" "$autostart" ||
@@ -104,7 +98,7 @@ second=$(grep -F "[\"quorvane-menubar\", \"$server_file\"]" "$X11_LOGS/open.stra
 [ -n "$second" ] || x11_fail "xdg-open did not start quorvane-menubar with the file"
 grep -Eq "^$second +\+\+\+ exited with 0 \+\+\+$" "$X11_LOGS/open.strace" ||
   x11_fail "the second instance did not hand the file over"
-kill -0 "$app_pid" 2>/dev/null || x11_fail "the running instance ended"
+kill -0 "$X11_APP_PID" 2>/dev/null || x11_fail "the running instance ended"
 x11_step "xdg-open handed the file to the running instance"
 
 if [ "$sign_in_alert_check" = on ]; then
@@ -116,7 +110,7 @@ if [ "$sign_in_alert_check" = on ]; then
   x11_step "the running instance shows the sign-in alert"
 fi
 
-kill -TERM "$app_pid"
-x11_wait_for 20 eval "! kill -0 $app_pid 2>/dev/null" || x11_fail "SIGTERM did not end the app"
-app_pid=""
+kill -TERM "$X11_APP_PID"
+x11_wait_for 20 eval "! kill -0 $X11_APP_PID 2>/dev/null" || x11_fail "SIGTERM did not end the app"
+X11_APP_PID=""
 x11_step "passed"

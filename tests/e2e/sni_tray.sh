@@ -16,14 +16,8 @@ fi
 here=$(cd "$(dirname "$0")" && pwd)
 # shellcheck source=../../scripts/x11_session.sh
 source "$here/../../scripts/x11_session.sh"
-X11_TEST=e2e_sni_tray
-X11_LOGS="$(realpath "$3")/e2e-sni"
-rm -rf "$X11_LOGS"
-mkdir -p "$X11_LOGS"
-work=$(x11_work_dir sni) || x11_fail "no temporary folder"
-app_pid=""
-trap 'x11_end $app_pid; x11_stop; rm -rf "$work"' EXIT
-trap 'exit 143' TERM INT HUP
+x11_test_begin e2e_sni_tray "$(realpath "$3")/e2e-sni" sni
+work=$X11_WORK
 
 app=$(x11_bundle_with_fake_engine "$(realpath "$1")" "$(realpath "$2")" "$work")
 x11_throwaway_home "$work" Sync
@@ -34,7 +28,7 @@ x11_start || x11_fail "Xvfb did not start"
 x11_start_session_bus || x11_fail "no session bus"
 x11_start_sni_tray || x11_fail "the StatusNotifierItem tray did not start"
 "$app" >"$X11_LOGS/app.log" 2>&1 &
-app_pid=$!
+X11_APP_PID=$!
 
 x11_wait_for 10 x11_sni_watcher_says RegisteredStatusNotifierItems org.kde.StatusNotifierItem- ||
   x11_fail "the front end registered no StatusNotifierItem"
@@ -79,9 +73,9 @@ x11_wait_for 10 layout_has "'label': <'Synced my__notes'>" ||
 x11_step "the menu followed the status while open"
 xdotool key Escape
 
-kill -TERM "$app_pid"
-x11_wait_for 20 eval "! kill -0 $app_pid 2>/dev/null" || x11_fail "SIGTERM did not end the app"
-app_pid=""
+kill -TERM "$X11_APP_PID"
+x11_wait_for 20 eval "! kill -0 $X11_APP_PID 2>/dev/null" || x11_fail "SIGTERM did not end the app"
+X11_APP_PID=""
 x11_wait_for 10 eval '! x11_sni_watcher_says RegisteredStatusNotifierItems org.kde.StatusNotifierItem-' ||
   x11_fail "the item stayed registered after the app ended"
 x11_step "passed"
