@@ -8,9 +8,10 @@
 #include "platform/menu.h"
 #include "platform/qt/dbus_tray_types.h"
 
-// The status menu as com.canonical.dbusmenu entries. An entry with an action has
-// the same id in every rebuild, so a click a host reports for a menu it fetched
-// before a rebuild still means the command the person saw.
+// The status menu as com.canonical.dbusmenu entries. An entry with an action (each
+// command appears once) has the same id in every rebuild, so a click a host
+// reports for a menu it fetched before a rebuild still means the command the
+// person saw.
 namespace quorvane::dbus_menu {
 
 inline constexpr int kRootId = 0;

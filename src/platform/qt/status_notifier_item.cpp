@@ -53,20 +53,22 @@ StatusNotifierItem::StatusNotifierItem(QDBusConnection bus, std::function<void(M
       watcher_(kWatcherService, bus_, QDBusServiceWatcher::WatchForRegistration) {
   dbus_tray::registerTypes();
   constexpr auto kExport = QDBusConnection::ExportScriptableContents;
-  exported_ =
-      bus_.registerObject(kItemPath, QStringLiteral("org.kde.StatusNotifierItem"), this, kExport) &&
-      bus_.registerObject(kMenuPath, QStringLiteral("com.canonical.dbusmenu"), &menu_, kExport) &&
-      bus_.registerService(serviceName_);
-  if (!exported_) return;
+  ownsItem_ =
+      bus_.registerObject(kItemPath, QStringLiteral("org.kde.StatusNotifierItem"), this, kExport);
+  ownsMenu_ = ownsItem_ && bus_.registerObject(kMenuPath, QStringLiteral("com.canonical.dbusmenu"),
+                                               &menu_, kExport);
+  ownsName_ = ownsMenu_ && bus_.registerService(serviceName_);
+  if (!exported()) return;
   QObject::connect(&watcher_, &QDBusServiceWatcher::serviceRegistered, this,
                    [this] { registerWithWatcher(); });
   registerWithWatcher();
 }
 
 StatusNotifierItem::~StatusNotifierItem() {
-  bus_.unregisterService(serviceName_);
-  bus_.unregisterObject(kMenuPath);
-  bus_.unregisterObject(kItemPath);
+  // Only what this item registered: the paths may be another item's.
+  if (ownsName_) bus_.unregisterService(serviceName_);
+  if (ownsMenu_) bus_.unregisterObject(kMenuPath);
+  if (ownsItem_) bus_.unregisterObject(kItemPath);
 }
 
 void StatusNotifierItem::registerWithWatcher() {

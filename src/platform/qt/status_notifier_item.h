@@ -49,7 +49,7 @@ class StatusNotifierItem : public QObject {
   ~StatusNotifierItem() override;
 
   // False when the bus refused the objects; the item is then not shown.
-  bool exported() const { return exported_; }
+  bool exported() const { return ownsName_; }
   QString serviceName() const { return serviceName_; }
 
   void setIcon(const QIcon& icon);
@@ -93,7 +93,9 @@ class StatusNotifierItem : public QObject {
   QString serviceName_;
   DBusMenuExporter menu_;
   QDBusServiceWatcher watcher_;
-  bool exported_ = false;
+  bool ownsItem_ = false;
+  bool ownsMenu_ = false;
+  bool ownsName_ = false;
   QList<dbus_tray::IconPixmap> pixmaps_;
   QString toolTip_;
 };

@@ -17,10 +17,7 @@ TrayStatusItem::TrayStatusItem(ModalGate& gate, std::function<void(MenuAction)> 
     return;
   }
   hostWatch_ = std::make_unique<StatusNotifierHostWatch>(bus);
-  if (hostWatch_->hostRegistered()) {
-    useStatusNotifier(bus);
-    return;
-  }
+  if (hostWatch_->hostRegistered() && useStatusNotifier(bus)) return;
   useTrayIcon();
   // A host that appears later (a panel started after the front end) takes over.
   QObject::connect(hostWatch_.get(), &StatusNotifierHostWatch::changed, hostWatch_.get(),
@@ -46,9 +43,9 @@ void TrayStatusItem::useTrayIcon() {
                    });
 }
 
-void TrayStatusItem::useStatusNotifier(QDBusConnection bus) {
+bool TrayStatusItem::useStatusNotifier(QDBusConnection bus) {
   auto notifier = std::make_unique<StatusNotifierItem>(bus, choose_);
-  if (!notifier->exported()) return;
+  if (!notifier->exported()) return false;
   QObject::connect(notifier.get(), &StatusNotifierItem::clicked, notifier.get(), [this](QPoint at) {
     popup_.popUp(at.isNull() ? QRect() : QRect(at, QSize(1, 1)));
   });
@@ -60,6 +57,7 @@ void TrayStatusItem::useStatusNotifier(QDBusConnection bus) {
   }
   if (!symbolName_.empty()) showImage();
   updateToolTip();
+  return true;
 }
 
 void TrayStatusItem::setImage(const std::string& symbolName, const std::string& accessibilityText) {

@@ -42,7 +42,8 @@ class TrayStatusItem : public StatusItem {
 
  private:
   void useTrayIcon();
-  void useStatusNotifier(QDBusConnection bus);
+  // False when the bus refused the item; the tray icon then stays.
+  bool useStatusNotifier(QDBusConnection bus);
   void showImage();
   void updateToolTip();
 

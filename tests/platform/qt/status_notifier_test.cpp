@@ -84,9 +84,9 @@ class StatusNotifierTest : public ::testing::Test {
 
   void SetUp() override { ASSERT_TRUE(bus.running()) << bus.error().toStdString(); }
 
-  std::unique_ptr<TrayStatusItem> makeItem() {
+  std::unique_ptr<TrayStatusItem> makeItem(std::optional<QDBusConnection> on = std::nullopt) {
     return std::make_unique<TrayStatusItem>(
-        gate, [this](MenuAction action) { chosen.push_back(action); }, bus.connect());
+        gate, [this](MenuAction action) { chosen.push_back(action); }, on.value_or(bus.connect()));
   }
 
   QDBusMessage call(const TrayStatusItem& tray, const QString& path, const QString& interface,
@@ -265,6 +265,18 @@ TEST_F(StatusNotifierTest, WithoutAHostTheTrayIconServesUntilOneAppears) {
   dbus_tray::IconPixmaps pixmaps;
   qvariant_cast<QDBusArgument>(property(*tray, QStringLiteral("IconPixmap"))) >> pixmaps;
   EXPECT_FALSE(pixmaps.isEmpty());
+}
+
+TEST_F(StatusNotifierTest, AnItemTheBusRefusesLeavesTheTrayIcon) {
+  ASSERT_TRUE(bus.registerHost());
+  QDBusConnection shared = bus.connect();
+  auto first = makeItem(shared);
+  auto second = makeItem(shared);  // its objects' paths are taken
+  ASSERT_NE(first->statusNotifier(), nullptr);
+  EXPECT_EQ(second->statusNotifier(), nullptr);
+  EXPECT_NE(second->trayIcon(), nullptr);
+  first->setMenu(statusMenu("Quorvane"));
+  EXPECT_EQ(hostMenu(*first), withoutActions(statusMenu("Quorvane")));  // left as it was
 }
 
 }  // namespace
