@@ -201,6 +201,8 @@ x11_test_begin() {
   X11_WORK=$(x11_work_dir "$3") || x11_fail "no temporary folder"
   trap 'x11_end_session "$X11_WORK"' EXIT
   trap 'exit 143' TERM INT HUP
+  # A command that fails outside a check still says where.
+  trap 'x11_fail "stopped at line $LINENO: $BASH_COMMAND"' ERR
 }
 
 # For tests: a failure shows the end of every log.

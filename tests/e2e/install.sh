@@ -90,14 +90,14 @@ x11_wait_for 10 grep -qx "Exec=$launcher" "$autostart" ||
 x11_step "the installed launcher runs; its login item starts $launcher"
 
 # xdg-open starts the desktop entry's command with the file; that second instance
-# hands the file to the running one and ends with status 0.
-timeout 60 strace -f -q -s 4096 -e trace=execve -e signal=none -o "$X11_LOGS/open.strace" \
+# hands the file to the running one and ends with status 0. One trace file per
+# process, so no line is split by another's.
+mkdir "$X11_LOGS/open"
+timeout 60 strace -ff -q -s 4096 -e trace=execve -e signal=none -o "$X11_LOGS/open/trace" \
   xdg-open "$server_file" >"$X11_LOGS/open.log" 2>&1 || x11_fail "xdg-open failed"
-second=$(grep -F "[\"quorvane-menubar\", \"$server_file\"]" "$X11_LOGS/open.strace" | grep ' = 0$' |
-  awk '{print $1}' | head -1)
+second=$(grep -lF "[\"quorvane-menubar\", \"$server_file\"]" "$X11_LOGS"/open/trace.* || true)
 [ -n "$second" ] || x11_fail "xdg-open did not start quorvane-menubar with the file"
-grep -Eq "^$second +\+\+\+ exited with 0 \+\+\+$" "$X11_LOGS/open.strace" ||
-  x11_fail "the second instance did not hand the file over"
+grep -qx '+++ exited with 0 +++' "$second" || x11_fail "the second instance did not hand the file over"
 kill -0 "$X11_APP_PID" 2>/dev/null || x11_fail "the running instance ended"
 x11_step "xdg-open handed the file to the running instance"
 

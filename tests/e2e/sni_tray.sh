@@ -34,7 +34,8 @@ x11_wait_for 10 x11_sni_watcher_says RegisteredStatusNotifierItems org.kde.Statu
   x11_fail "the front end registered no StatusNotifierItem"
 service=$(gdbus call --session -d org.kde.StatusNotifierWatcher -o /StatusNotifierWatcher \
   -m org.freedesktop.DBus.Properties.Get org.kde.StatusNotifierWatcher RegisteredStatusNotifierItems |
-  grep -o "org\.kde\.StatusNotifierItem-[0-9-]*" | head -1)
+  grep -o "org\.kde\.StatusNotifierItem-[0-9-]*" | head -1 || true)
+[ -n "$service" ] || x11_fail "no item name in the watcher's list"
 x11_step "registered as $service"
 
 layout() {

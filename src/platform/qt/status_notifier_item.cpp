@@ -3,10 +3,13 @@
 #include <QCoreApplication>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
 #include <QDBusVariant>
 #include <QImage>
+#include <QTimer>
 #include <QtEndian>
 #include <atomic>
+#include <chrono>
 
 namespace quorvane {
 namespace {
@@ -16,6 +19,9 @@ const QString kItemPath = QStringLiteral("/StatusNotifierItem");
 const QString kMenuPath = QStringLiteral("/MenuBar");
 // Asking the watcher must not stall the launch when it hangs.
 constexpr int kWatcherTimeoutMs = 2000;
+// A watcher may take its name a moment before it answers on it.
+constexpr int kRegisterAttempts = 10;
+constexpr auto kRegisterPause = std::chrono::milliseconds(300);
 
 QString uniqueServiceName() {
   static std::atomic<int> count = 0;
@@ -60,8 +66,8 @@ StatusNotifierItem::StatusNotifierItem(QDBusConnection bus, std::function<void(M
   ownsName_ = ownsMenu_ && bus_.registerService(serviceName_);
   if (!exported()) return;
   QObject::connect(&watcher_, &QDBusServiceWatcher::serviceRegistered, this,
-                   [this] { registerWithWatcher(); });
-  registerWithWatcher();
+                   [this] { registerWithWatcher(kRegisterAttempts); });
+  registerWithWatcher(kRegisterAttempts);
 }
 
 StatusNotifierItem::~StatusNotifierItem() {
@@ -71,13 +77,21 @@ StatusNotifierItem::~StatusNotifierItem() {
   if (ownsItem_) bus_.unregisterObject(kItemPath);
 }
 
-void StatusNotifierItem::registerWithWatcher() {
+void StatusNotifierItem::registerWithWatcher(int attempts) {
   QDBusMessage call = QDBusMessage::createMethodCall(kWatcherService, kWatcherPath, kWatcherService,
                                                      QStringLiteral("RegisterStatusNotifierItem"));
   call << serviceName_;
-  // No answer is awaited: without a watcher there is nobody to show the item, and
-  // one that appears later is told again.
-  bus_.asyncCall(call);
+  // Without a watcher there is nobody to show the item; one that appears later is
+  // told then.
+  auto* pending = new QDBusPendingCallWatcher(bus_.asyncCall(call), this);
+  QObject::connect(pending, &QDBusPendingCallWatcher::finished, this, [this, pending, attempts] {
+    pending->deleteLater();
+    const bool retry =
+        pending->isError() && attempts > 1 && pending->error().type() != QDBusError::ServiceUnknown;
+    if (!retry) return;
+    QTimer::singleShot(kRegisterPause, this,
+                       [this, attempts] { registerWithWatcher(attempts - 1); });
+  });
 }
 
 void StatusNotifierItem::setIcon(const QIcon& icon) {

@@ -87,7 +87,7 @@ class StatusNotifierItem : public QObject {
   Q_SCRIPTABLE void NewStatus(const QString& status);
 
  private:
-  void registerWithWatcher();
+  void registerWithWatcher(int attempts);
 
   QDBusConnection bus_;
   QString serviceName_;

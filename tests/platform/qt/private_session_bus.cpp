@@ -1,6 +1,5 @@
 #include "private_session_bus.h"
 
-#include <QDBusConnectionInterface>
 #include <QDBusPendingCall>
 #include <QProcessEnvironment>
 
@@ -37,9 +36,14 @@ PrivateSessionBus::PrivateSessionBus() {
   environment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), address_);
   watcher_.setProcessEnvironment(environment);
   if (!start(watcher_, QStringLiteral("status-notifier-watcher"), {})) return;
+  // The watcher takes its name a moment before it answers on it.
+  QDBusMessage ask = QDBusMessage::createMethodCall(
+      kWatcher, QStringLiteral("/StatusNotifierWatcher"),
+      QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("GetAll"));
+  ask << kWatcher;
   QDBusConnection bus = connect();
-  if (!processUntil([&] { return bus.interface()->isServiceRegistered(kWatcher).value(); })) {
-    error_ = QStringLiteral("the StatusNotifierWatcher did not appear");
+  if (!processUntil([&] { return callAndWait(bus, ask).type() == QDBusMessage::ReplyMessage; })) {
+    error_ = QStringLiteral("the StatusNotifierWatcher did not answer");
   }
 }
 
