@@ -4,7 +4,7 @@ BUILD ?= build
 JOBS ?= $(shell nproc)
 FUZZ_SECONDS ?= 20
 
-.PHONY: all deps configure build test check check-asan check-tsan fuzz bench run format clean
+.PHONY: all deps configure build test check check-asan check-tsan fuzz bench run package format clean
 
 all: build
 
@@ -46,6 +46,10 @@ bench: build
 
 run: build
 	@bash scripts/run.sh $(BUILD)
+
+# A Debian package of the installation, in $(BUILD).
+package: build
+	@cd $(BUILD) && cpack -G DEB
 
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i

@@ -1,6 +1,6 @@
 # Helpers for running the front end on a private X display with a tray: sourced by
-# scripts/run.sh, tests/e2e/run.sh and bench/desktop_figures.sh. Every process
-# started here is recorded in X11_PIDS; x11_stop ends them, newest first.
+# scripts/run.sh, the scripts in tests/e2e and bench/desktop_figures.sh. Every
+# process started here is recorded in X11_PIDS; x11_stop ends them, newest first.
 
 X11_PIDS=()
 X11_LOGS=${X11_LOGS:-/tmp}
@@ -8,13 +8,16 @@ X11_APP_PID=""  # the front end, when the caller started one
 
 # A throwaway home under `work` whose client.json names the sync folder
 # `work/<name>`, so the front end starts syncing there and nothing of the person's
-# own home is read or changed. Exports HOME and the XDG folders.
+# own home is read or changed. Exports HOME and the XDG folders. No session bus:
+# an address of no known kind keeps libdbus from autolaunching a daemon that
+# would outlive the display.
 x11_throwaway_home() {
   local work=$1 folder="$1/$2"
   export HOME="$work/home"
   export XDG_DATA_HOME="$HOME/.local/share" XDG_CONFIG_HOME="$HOME/.config"
   export XDG_CACHE_HOME="$HOME/.cache" XDG_RUNTIME_DIR="$work/run" QT_QPA_PLATFORM=xcb
-  unset DBUS_SESSION_BUS_ADDRESS WAYLAND_DISPLAY SESSION_MANAGER QT_SCALE_FACTOR
+  export DBUS_SESSION_BUS_ADDRESS=disabled:
+  unset WAYLAND_DISPLAY SESSION_MANAGER QT_SCALE_FACTOR
   mkdir -p "$XDG_DATA_HOME/Quorvane" "$XDG_CONFIG_HOME" "$folder/.quorvane"
   mkdir -m 700 "$XDG_RUNTIME_DIR"
   printf '{"folder": "%s"}\n' "$folder" >"$XDG_DATA_HOME/Quorvane/client.json"
@@ -27,22 +30,76 @@ x11_synced_status() {
     >"$1/.quorvane/status.json"
 }
 
-# Starts Xvfb on a free display (chosen by the server itself, so two sessions never
-# race for one) and exports DISPLAY.
-x11_start() {
-  local fifo display
-  fifo=$(mktemp -u "${TMPDIR:-/tmp}/x11-display.XXXXXX")
+# Starts "$@" in the background with its output in X11_LOGS/`$1`.log (the name
+# is the first word) and sets X11_ANNOUNCED to the line it writes to descriptor 3:
+# the display or address it chose itself, so two sessions never race for one.
+x11_start_announcing() {
+  local fifo
+  fifo=$(mktemp -u "${TMPDIR:-/tmp}/x11-$1.XXXXXX")
   mkfifo "$fifo"
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$fifo" \
-    >"$X11_LOGS/xvfb.log" 2>&1 &
+  "$@" 3>"$fifo" >"$X11_LOGS/$1.log" 2>&1 &
   X11_PIDS+=($!)
-  if ! read -r -t 15 display <"$fifo"; then
+  if ! read -r -t 15 X11_ANNOUNCED <"$fifo"; then
     rm -f "$fifo"
-    echo "Xvfb did not start (see $X11_LOGS/xvfb.log)" >&2
+    echo "$1 did not start (see $X11_LOGS/$1.log)" >&2
     return 1
   fi
   rm -f "$fifo"
-  export DISPLAY=":$display"
+}
+
+# Starts Xvfb on a free display and exports DISPLAY.
+x11_start() {
+  x11_start_announcing Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset || return 1
+  export DISPLAY=":$X11_ANNOUNCED"
+}
+
+# A fresh private folder /tmp/quorvane-<name>-<digits>, printed. Digits only after
+# the name: alerts may show paths inside it, and OCR reads digits more reliably
+# than letters.
+x11_work_dir() {
+  local candidate
+  for _ in $(seq 20); do
+    candidate="/tmp/quorvane-$1-$$-$RANDOM"
+    if mkdir -m 700 "$candidate" 2>/dev/null; then
+      echo "$candidate"
+      return 0
+    fi
+  done
+  return 1
+}
+
+# A copy of bundle `$1` in folder `$3` whose engine is the fake engine `$2`, which
+# keeps its records in `$3/engine`. Prints the copy's front end.
+x11_bundle_with_fake_engine() {
+  cp -a "$1" "$3/Quorvane.app"
+  ln -sfn "$2" "$3/Quorvane.app/Contents/MacOS/quorvane"
+  export QUORVANE_FAKE_ENGINE_DIR="$3/engine"
+  mkdir -p "$QUORVANE_FAKE_ENGINE_DIR"
+  echo "$3/Quorvane.app/Contents/MacOS/quorvane-menubar"
+}
+
+# A session bus of this session's own; exports DBUS_SESSION_BUS_ADDRESS.
+x11_start_session_bus() {
+  x11_start_announcing dbus-daemon --session --nofork --print-address=3 || return 1
+  export DBUS_SESSION_BUS_ADDRESS=$X11_ANNOUNCED
+}
+
+# A StatusNotifierItem host, as KDE, GNOME with AppIndicator or Xfce panels are:
+# the watcher, and a standalone tray along the top edge, icons from the left, that
+# registers as host.
+x11_start_sni_tray() {
+  status-notifier-watcher >"$X11_LOGS/watcher.log" 2>&1 &
+  X11_PIDS+=($!)
+  x11_wait_for 10 x11_sni_watcher_says IsStatusNotifierHostRegistered false || return 1
+  NO_AT_BRIDGE=1 gtk-sni-tray-standalone --top --beginning --size 28 >"$X11_LOGS/sni-tray.log" 2>&1 &
+  X11_PIDS+=($!)
+  x11_wait_for 10 x11_sni_watcher_says IsStatusNotifierHostRegistered true
+}
+
+# Succeeds when the StatusNotifierWatcher's property `$1` prints as containing `$2`.
+x11_sni_watcher_says() {
+  gdbus call --session -d org.kde.StatusNotifierWatcher -o /StatusNotifierWatcher \
+    -m org.freedesktop.DBus.Properties.Get org.kde.StatusNotifierWatcher "$1" 2>/dev/null | grep -qF -- "$2"
 }
 
 # A tray along the top edge, dark, as many desktop panels are.
@@ -64,10 +121,11 @@ x11_wait_for() {
   return 1
 }
 
-# "x y width height" of each visible window of the front end, one a line.
+# "id x y width height" of each visible window of the front end (or of the program
+# whose window class name is `$1`), one a line.
 x11_app_windows() {
   local id
-  for id in $(xdotool search --onlyvisible --classname quorvane-menubar 2>/dev/null); do
+  for id in $(xdotool search --onlyvisible --classname "${1:-quorvane-menubar}" 2>/dev/null); do
     xwininfo -id "$id" 2>/dev/null | awk -v id="$id" '
       /Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF}
       /Width:/ {w=$NF} /Height:/ {h=$NF}
@@ -87,9 +145,10 @@ x11_tray_icon() {
     head -1 | grep .
 }
 
-# A window of the front end taller than `min_height`: the open menu or a dialog.
+# A window of the front end (or of class name `$2`) taller than `$1`: an open menu
+# or a dialog.
 x11_app_window_taller_than() {
-  x11_app_windows | awk -v min="$1" '$5 > min' | head -1 | grep .
+  x11_app_windows "${2:-}" | awk -v min="$1" '$5 > min' | head -1 | grep .
 }
 
 x11_click_tray_icon() {
@@ -108,6 +167,55 @@ x11_stop() {
     wait "$pid" 2>/dev/null || true
   done
   X11_PIDS=()
+}
+
+# Asks each process to end (SIGTERM), waits up to 10 s, then kills it.
+x11_end() {
+  local pid
+  for pid in "$@"; do
+    kill -TERM "$pid" 2>/dev/null || continue
+    x11_wait_for 10 eval "! kill -0 $pid 2>/dev/null" || kill -KILL "$pid" 2>/dev/null || true
+  done
+}
+
+# Text a person reads in window `$1`, enlarged for OCR; the images and the text stay
+# in X11_LOGS as `$2`.png and `$2`.txt.
+x11_read_window() {
+  import -window "$1" "$X11_LOGS/$2.png"
+  convert "$X11_LOGS/$2.png" -colorspace Gray -resize 300% "$X11_LOGS/$2-ocr.png"
+  tesseract "$X11_LOGS/$2-ocr.png" - 2>/dev/null | tee "$X11_LOGS/$2.txt"
+}
+
+# Letters OCR confuses, folded together, and no spaces: for comparing what was
+# read with what was meant.
+x11_ocr_fold() { tr -d ' \n' | tr 'OoIl|S' '001115'; }
+
+# A test's start: X11_TEST names it, X11_LOGS is a fresh folder `$2` for its logs,
+# X11_WORK a private folder named after `$3`; on the way out the front end in
+# X11_APP_PID and the session end and the work folder goes.
+x11_test_begin() {
+  X11_TEST=$1
+  X11_LOGS=$2
+  rm -rf "$X11_LOGS"
+  mkdir -p "$X11_LOGS"
+  X11_WORK=$(x11_work_dir "$3") || x11_fail "no temporary folder"
+  trap 'x11_end_session "$X11_WORK"' EXIT
+  trap 'exit 143' TERM INT HUP
+  # A command that fails outside a check still says where.
+  trap 'x11_fail "stopped at line $LINENO: $BASH_COMMAND"' ERR
+}
+
+# For tests: a failure shows the end of every log.
+x11_step() { echo "$X11_TEST: $*"; }
+x11_fail() {
+  local log
+  echo "$X11_TEST: FAIL: $*" >&2
+  for log in "$X11_LOGS"/*.log; do
+    [ -s "$log" ] || continue
+    echo "--- $log:" >&2
+    tail -n 40 "$log" >&2
+  done
+  exit 1
 }
 
 # For a script's EXIT trap: ends the front end in X11_APP_PID (and so its watch

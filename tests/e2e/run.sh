@@ -24,53 +24,19 @@ out="$build/e2e"
 rm -rf "$out"
 mkdir -p "$out"
 X11_LOGS=$out
-# Digits only in the folder's name: the About alert shows it, and OCR reads digits
-# more reliably than letters.
-work=""
-for _ in $(seq 20); do
-  candidate="/tmp/quorvane-e2e-$$-$RANDOM"
-  if mkdir -m 700 "$candidate" 2>/dev/null; then
-    work=$candidate
-    break
-  fi
-done
-[ -n "$work" ] || { echo "e2e_desktop: FAIL: no temporary folder" >&2; exit 1; }
+X11_TEST=e2e_desktop
+# Digits only in the folder's name: the About alert shows it.
+work=$(x11_work_dir e2e) || { echo "e2e_desktop: FAIL: no temporary folder" >&2; exit 1; }
 app_pid=""
 watch_pid=""
 
 cleanup() {
-  local pid
-  for pid in $app_pid $watch_pid; do
-    kill -TERM "$pid" 2>/dev/null || continue
-    x11_wait_for 10 eval "! kill -0 $pid 2>/dev/null" || kill -KILL "$pid" 2>/dev/null || true
-  done
+  x11_end $app_pid $watch_pid
   x11_stop
   rm -rf "$work"
 }
 trap cleanup EXIT
 trap 'exit 143' TERM INT HUP
-
-fail() {
-  echo "e2e_desktop: FAIL: $*" >&2
-  echo "--- front end output ($out/app.log):" >&2
-  cat "$out/app.log" >&2 2>/dev/null || true
-  echo "--- screenshots and logs: $out" >&2
-  exit 1
-}
-
-step() { echo "e2e_desktop: $*"; }
-
-# Text a person reads in a window: the window enlarged for OCR.
-read_window() {
-  local id=$1 name=$2
-  import -window "$id" "$out/$name.png"
-  convert "$out/$name.png" -colorspace Gray -resize 300% "$out/$name-ocr.png"
-  tesseract "$out/$name-ocr.png" - 2>/dev/null | tee "$out/$name.txt"
-}
-
-# Letters OCR confuses, folded together, and no spaces: for comparing what was
-# read with what was meant.
-fold() { tr -d ' \n' | tr 'OoIl|S' '001115'; }
 
 running_watch() {
   local child
@@ -85,8 +51,8 @@ running_watch() {
 
 # Clicks the icon and waits for the menu; sets menu_id.
 open_menu() {
-  x11_click_tray_icon || fail "could not click the tray icon"
-  x11_wait_for 10 x11_app_window_taller_than 100 || fail "a click on the icon opened no menu"
+  x11_click_tray_icon || x11_fail "could not click the tray icon"
+  x11_wait_for 10 x11_app_window_taller_than 100 || x11_fail "a click on the icon opened no menu"
   read -r menu_id _ < <(x11_app_window_taller_than 100)
 }
 
@@ -97,89 +63,83 @@ choose_from_bottom() {
   for ((i = 0; i < $1; i++)); do xdotool key Up; done
   xdotool key Return
   x11_wait_for 10 eval '! xwininfo -id '"$menu_id"' 2>/dev/null | grep -q IsViewable' ||
-    fail "the menu stayed open"
+    x11_fail "the menu stayed open"
 }
 
 # After `what` asked the app to quit: it ends with status 0 and its watch process
 # ends with it.
 expect_orderly_end() {
   local status=0
-  x11_wait_for 20 eval "! kill -0 $app_pid 2>/dev/null" || fail "$1 did not end the app"
+  x11_wait_for 20 eval "! kill -0 $app_pid 2>/dev/null" || x11_fail "$1 did not end the app"
   wait "$app_pid" || status=$?
   app_pid=""
-  [ "$status" -eq 0 ] || fail "after $1 the front end ended with status $status"
-  x11_wait_for 10 eval "[ ! -e /proc/$watch_pid ]" || fail "the watch process outlived $1"
+  [ "$status" -eq 0 ] || x11_fail "after $1 the front end ended with status $status"
+  x11_wait_for 10 eval "[ ! -e /proc/$watch_pid ]" || x11_fail "the watch process outlived $1"
   watch_pid=""
 }
 
-# The bundle, with the fake engine in the engine's place.
-cp -a "$bundle" "$work/Quorvane.app"
-ln -sfn "$fake_engine" "$work/Quorvane.app/Contents/MacOS/quorvane"
-app="$work/Quorvane.app/Contents/MacOS/quorvane-menubar"
-
+app=$(x11_bundle_with_fake_engine "$bundle" "$fake_engine" "$work")
 x11_throwaway_home "$work" Sync
-export QUORVANE_FAKE_ENGINE_DIR="$work/engine"
-mkdir -p "$QUORVANE_FAKE_ENGINE_DIR"
 x11_synced_status "$work/Sync" "All files are up to date"
 
-x11_start || fail "Xvfb did not start"
-step "display $DISPLAY"
+x11_start || x11_fail "Xvfb did not start"
+x11_step "display $DISPLAY"
 
 # The tray starts after the application: its icon must still find the tray.
 "$app" >"$out/app.log" 2>&1 &
 app_pid=$!
 sleep 1
-kill -0 "$app_pid" 2>/dev/null || fail "the front end ended at launch"
+kill -0 "$app_pid" 2>/dev/null || x11_fail "the front end ended at launch"
 x11_start_tray
-x11_wait_for 20 x11_tray_icon || fail "the tray icon did not appear"
-step "tray icon: $(x11_tray_icon)"
-x11_wait_for 10 running_watch || fail "no watch process was started"
-step "watch process $watch_pid"
+x11_wait_for 20 x11_tray_icon || x11_fail "the tray icon did not appear"
+x11_step "tray icon: $(x11_tray_icon)"
+x11_wait_for 10 running_watch || x11_fail "no watch process was started"
+x11_step "watch process $watch_pid"
 
 open_menu
 import -window root "$out/menu-screen.png"
-menu_text=$(read_window "$menu_id" menu)
-grep -q "About Quorvane" <<<"$menu_text" || fail "the menu has no \"About Quorvane\""
-grep -q "Quit Quorvane" <<<"$menu_text" || fail "the menu has no \"Quit Quorvane\""
+menu_text=$(x11_read_window "$menu_id" menu)
+grep -q "About Quorvane" <<<"$menu_text" || x11_fail "the menu has no \"About Quorvane\""
+grep -q "Quit Quorvane" <<<"$menu_text" || x11_fail "the menu has no \"Quit Quorvane\""
 
 choose_from_bottom 2
-x11_wait_for 10 x11_app_window_taller_than 100 || fail "\"About Quorvane\" showed no alert"
+x11_wait_for 10 x11_app_window_taller_than 100 || x11_fail "\"About Quorvane\" showed no alert"
 read -r about_id _ < <(x11_app_window_taller_than 100)
-about_text=$(read_window "$about_id" about)
-grep -q "Quorvane 0.2" <<<"$about_text" || fail "the About alert does not read \"Quorvane 0.2\""
+about_text=$(x11_read_window "$about_id" about)
+grep -q "Quorvane 0.2" <<<"$about_text" || x11_fail "the About alert does not read \"Quorvane 0.2\""
 log_path="$XDG_DATA_HOME/Quorvane/sync.log"
-fold <<<"$about_text" | grep -qF "$(fold <<<"Log: $log_path")" ||
-  fail "the About alert does not show the log path $log_path"
-step "About shows the log path"
+x11_ocr_fold <<<"$about_text" | grep -qF "$(x11_ocr_fold <<<"Log: $log_path")" ||
+  x11_fail "the About alert does not show the log path $log_path"
+x11_step "About shows the log path"
 xdotool key Return
-x11_wait_for 10 eval '! x11_app_window_taller_than 100' || fail "the About alert did not close"
+x11_wait_for 10 eval '! x11_app_window_taller_than 100' || x11_fail "the About alert did not close"
 
 # A second launch leaves at once; the first runs on with its one icon.
 second=0
 timeout 20 "$app" >"$out/second.log" 2>&1 || second=$?
-[ "$second" -eq 0 ] || fail "the second launch ended with status $second"
-kill -0 "$app_pid" 2>/dev/null || fail "the first instance ended with the second launch"
+[ "$second" -eq 0 ] || x11_fail "the second launch ended with status $second"
+kill -0 "$app_pid" 2>/dev/null || x11_fail "the first instance ended with the second launch"
 [ "$(x11_app_windows | awk '$4 <= 64 && $5 <= 64' | wc -l)" -eq 1 ] ||
-  fail "the second launch showed an icon of its own"
-kill -0 "$watch_pid" 2>/dev/null || fail "the watch process ended with the second launch"
-step "second launch left at once"
+  x11_fail "the second launch showed an icon of its own"
+kill -0 "$watch_pid" 2>/dev/null || x11_fail "the watch process ended with the second launch"
+x11_step "second launch left at once"
 
 open_menu
 choose_from_bottom 1
 expect_orderly_end "\"Quit Quorvane\""
 grep -q "fake-engine: watching" "$XDG_DATA_HOME/Quorvane/sync.log" ||
-  fail "the watch process's output is not in the sync log"
-step "quit from the menu stopped the watch process"
+  x11_fail "the watch process's output is not in the sync log"
+x11_step "quit from the menu stopped the watch process"
 
 # The session ending (SIGTERM) while an alert is up also quits in order.
 "$app" >>"$out/app.log" 2>&1 &
 app_pid=$!
-x11_wait_for 20 x11_tray_icon || fail "the tray icon did not come back after a restart"
-x11_wait_for 10 running_watch || fail "no watch process after a restart"
+x11_wait_for 20 x11_tray_icon || x11_fail "the tray icon did not come back after a restart"
+x11_wait_for 10 running_watch || x11_fail "no watch process after a restart"
 open_menu
 choose_from_bottom 2
-x11_wait_for 10 x11_app_window_taller_than 100 || fail "no About alert after the restart"
+x11_wait_for 10 x11_app_window_taller_than 100 || x11_fail "no About alert after the restart"
 kill -TERM "$app_pid"
 expect_orderly_end "SIGTERM during an alert"
-step "SIGTERM during an alert stopped the watch process"
-step "passed (screenshots in $out)"
+x11_step "SIGTERM during an alert stopped the watch process"
+x11_step "passed (screenshots in $out)"

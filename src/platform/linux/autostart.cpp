@@ -4,8 +4,11 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
+#include <map>
 #include <sstream>
 
+#include "platform/linux/desktop_exec.h"
 #include "platform/posix/error_text.h"
 #include "platform/posix/file_descriptor.h"
 #include "platform/posix/files.h"
@@ -20,7 +23,9 @@ std::string trimmed(const std::string& text) {
   return text.substr(begin, end - begin + 1);
 }
 
-bool switchedOff(const std::string& content) {
+// The keys of the [Desktop Entry] group; other groups (actions) do not count.
+std::map<std::string, std::string> mainGroup(const std::string& content) {
+  std::map<std::string, std::string> keys;
   std::istringstream lines(content);
   bool inEntry = false;
   for (std::string line; std::getline(lines, line);) {
@@ -32,60 +37,43 @@ bool switchedOff(const std::string& content) {
     }
     auto equals = line.find('=');
     if (!inEntry || equals == std::string::npos) continue;
-    std::string key = trimmed(line.substr(0, equals));
-    std::string value = trimmed(line.substr(equals + 1));
-    if (key == "Hidden" && value == "true") return true;
-    if (key == "X-GNOME-Autostart-enabled" && value == "false") return true;
+    keys.emplace(trimmed(line.substr(0, equals)), trimmed(line.substr(equals + 1)));
+  }
+  return keys;
+}
+
+bool isExecutableFile(const std::filesystem::path& path) {
+  std::error_code error;
+  return std::filesystem::is_regular_file(path, error) && ::access(path.c_str(), X_OK) == 0;
+}
+
+// As the session would start it: a path as it is, a bare name from $PATH.
+bool startable(const std::string& program) {
+  if (program.empty()) return false;
+  if (program.find('/') != std::string::npos) return isExecutableFile(program);
+  const char* path = std::getenv("PATH");
+  std::istringstream folders(path ? path : "");
+  for (std::string folder; std::getline(folders, folder, ':');) {
+    if (!folder.empty() && isExecutableFile(std::filesystem::path(folder) / program)) return true;
   }
   return false;
 }
 
-// Characters that make an Exec argument need quotes.
-constexpr std::string_view kReserved = " \t\n\"'\\><~|&;$*?#()`";
-
 }  // namespace
 
 LoginItemStatus status(const std::filesystem::path& entry) {
-  if (!files::exists(entry)) return LoginItemStatus::notRegistered;
-  auto content = files::readWhole(entry, 1 << 20);
-  if (content && switchedOff(*content)) return LoginItemStatus::notRegistered;
-  return LoginItemStatus::enabled;
-}
-
-std::string execArgument(const std::string& argument) {
-  std::string quoted;
-  bool needsQuotes = argument.empty() || argument.find_first_of(kReserved) != std::string::npos;
-  if (needsQuotes) quoted += '"';
-  for (char c : argument) {
-    if (c == '%') {
-      quoted += "%%";
-      continue;
-    }
-    if (needsQuotes && (c == '"' || c == '`' || c == '$' || c == '\\')) quoted += '\\';
-    quoted += c;
+  auto content = files::readWhole(entry);
+  if (!content) return LoginItemStatus::notRegistered;
+  const auto keys = mainGroup(*content);
+  auto value = [&keys](const std::string& key) {
+    auto found = keys.find(key);
+    return found == keys.end() ? std::string() : found->second;
+  };
+  if (value("Hidden") == "true" || value("X-GNOME-Autostart-enabled") == "false") {
+    return LoginItemStatus::notRegistered;
   }
-  if (needsQuotes) quoted += '"';
-  // The Exec value is also a string value, whose own escapes are undone first.
-  std::string escaped;
-  for (char c : quoted) {
-    switch (c) {
-      case '\\':
-        escaped += "\\\\";
-        break;
-      case '\n':
-        escaped += "\\n";
-        break;
-      case '\t':
-        escaped += "\\t";
-        break;
-      case '\r':
-        escaped += "\\r";
-        break;
-      default:
-        escaped += c;
-    }
-  }
-  return escaped;
+  auto program = desktop_exec::program(value("Exec"));
+  return program && startable(*program) ? LoginItemStatus::enabled : LoginItemStatus::notRegistered;
 }
 
 std::string entryText(const std::filesystem::path& program) {
@@ -93,7 +81,7 @@ std::string entryText(const std::filesystem::path& program) {
          "Type=Application\n"
          "Name=Quorvane\n"
          "Exec=" +
-         execArgument(program.string()) +
+         desktop_exec::argument(program.string()) +
          "\n"
          "X-GNOME-Autostart-enabled=true\n"
          "NoDisplay=true\n";

@@ -10,8 +10,11 @@
 // $XDG_CONFIG_HOME/autostart that the session starts at login.
 namespace quorvane::autostart {
 
-// Enabled when the entry exists and is neither Hidden=true nor switched off with
-// X-GNOME-Autostart-enabled=false (as desktop settings do); otherwise not registered.
+// Enabled when the entry exists, is neither Hidden=true nor switched off with
+// X-GNOME-Autostart-enabled=false (as desktop settings do), and its Exec names a
+// program that can be started (an executable file, or a bare name found in
+// $PATH). Anything else, such as an entry left pointing at a moved or deleted
+// front end, is not registered, so registering again repairs it.
 LoginItemStatus status(const std::filesystem::path& entry);
 
 // Each returns the error's description on failure. Writing replaces the entry
@@ -22,9 +25,5 @@ std::optional<std::string> uninstall(const std::filesystem::path& entry);
 
 // The entry's text for starting `program`.
 std::string entryText(const std::filesystem::path& program);
-
-// One argument of an Exec line: quoted when it holds a reserved character, "%" as
-// "%%", then escaped as a desktop-file string value.
-std::string execArgument(const std::string& argument);
 
 }  // namespace quorvane::autostart

@@ -19,4 +19,21 @@ std::filesystem::path runningExecutable() {
   return error ? std::filesystem::path() : executable;
 }
 
+std::filesystem::path frontEndOf(const std::filesystem::path& bundle) {
+  return bundle / "Contents" / "MacOS" / kFrontEndName;
+}
+
+std::filesystem::path launcherOf(const std::filesystem::path& bundle) {
+  const std::filesystem::path frontEnd = frontEndOf(bundle);
+  const std::filesystem::path lib = bundle.parent_path();
+  if (bundle.filename() != "Quorvane.app" || lib.filename() != "quorvane" ||
+      lib.parent_path().filename() != "lib") {
+    return frontEnd;
+  }
+  const std::filesystem::path launcher = lib.parent_path().parent_path() / "bin" / kFrontEndName;
+  std::error_code error;
+  const bool same = std::filesystem::equivalent(launcher, frontEnd, error);
+  return !error && same ? launcher : frontEnd;
+}
+
 }  // namespace quorvane

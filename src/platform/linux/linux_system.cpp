@@ -6,7 +6,6 @@
 #include <string>
 
 #include "platform/linux/autostart.h"
-#include "platform/linux/bundle_location.h"
 #include "platform/linux/host_name.h"
 #include "platform/linux/instance_lock.h"
 #include "platform/linux/xdg_locations.h"
@@ -38,7 +37,8 @@ std::filesystem::path autostartEntry() {
 
 }  // namespace
 
-LinuxSystem::LinuxSystem(std::vector<std::string> arguments) : arguments_(std::move(arguments)) {}
+LinuxSystem::LinuxSystem(std::vector<std::string> arguments, std::filesystem::path executable)
+    : arguments_(std::move(arguments)), executable_(std::move(executable)) {}
 LinuxSystem::~LinuxSystem() = default;
 
 std::filesystem::path LinuxSystem::applicationSupportDirectory() const {
@@ -50,7 +50,7 @@ std::filesystem::path LinuxSystem::homeDirectory() const {
 }
 
 std::filesystem::path LinuxSystem::bundleDirectory() const {
-  return bundleFromExecutable(runningExecutable());
+  return bundleFromExecutable(executable_);
 }
 
 std::string LinuxSystem::bundleIdentifier() const {
@@ -84,8 +84,7 @@ LoginItemStatus LinuxSystem::loginItemStatus() const {
 }
 
 std::optional<std::string> LinuxSystem::registerLoginItem() {
-  return autostart::install(autostartEntry(),
-                            bundleDirectory() / "Contents" / "MacOS" / "quorvane-menubar");
+  return autostart::install(autostartEntry(), launcherOf(bundleDirectory()));
 }
 
 std::optional<std::string> LinuxSystem::unregisterLoginItem() {

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/linux/bundle_location.h"
 #include "platform/system.h"
 
 namespace quorvane {
@@ -18,7 +19,9 @@ class LinuxSystem : public System {
  public:
   static constexpr const char* kBundleIdentifier = "org.quorvane.Quorvane";
 
-  explicit LinuxSystem(std::vector<std::string> arguments);
+  // `executable` is the running front end, whose real path locates the bundle.
+  explicit LinuxSystem(std::vector<std::string> arguments,
+                       std::filesystem::path executable = runningExecutable());
   ~LinuxSystem() override;
 
   std::filesystem::path applicationSupportDirectory() const override;
@@ -40,6 +43,7 @@ class LinuxSystem : public System {
 
  private:
   std::vector<std::string> arguments_;
+  std::filesystem::path executable_;
   std::unique_ptr<InstanceLock> lock_;  // held for the life of the process once taken
 };
 

@@ -12,16 +12,20 @@
 
 namespace quorvane {
 
-QtUi::QtUi(ModalGate& gate, Loop& loop) : gate_(gate), loop_(loop) {}
+QtUi::QtUi(ModalGate& gate, Loop& loop, QDBusConnection bus)
+    : gate_(gate), loop_(loop), bus_(std::move(bus)) {}
 
 std::unique_ptr<StatusItem> QtUi::createStatusItem() {
-  return std::make_unique<TrayStatusItem>(gate_, [this](MenuAction action) {
-    // Posted, so the command runs once the menu has closed and its event handling
-    // has returned: a command may open a modal dialog.
-    loop_.post([this, action] {
-      if (delegate_ && !terminating_) delegate_->performMenuAction(action);
-    });
-  });
+  return std::make_unique<TrayStatusItem>(
+      gate_,
+      [this](MenuAction action) {
+        // Posted, so the command runs once the menu has closed and its event
+        // handling has returned: a command may open a modal dialog.
+        loop_.post([this, action] {
+          if (delegate_ && !terminating_) delegate_->performMenuAction(action);
+        });
+      },
+      bus_);
 }
 
 AlertResult QtUi::runAlert(const Alert& alert) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDBusConnection>
 #include <memory>
 
 #include "platform/application.h"
@@ -13,7 +14,8 @@ class ModalGate;
 // The Ui port on Qt Widgets. Every run* call closes the modal gate while it runs.
 class QtUi : public Ui {
  public:
-  QtUi(ModalGate& gate, Loop& loop);
+  // The status item is a StatusNotifierItem on `bus` when a host shows those there.
+  QtUi(ModalGate& gate, Loop& loop, QDBusConnection bus = QDBusConnection::sessionBus());
 
   // The delegate menu choices and termination go to; not owned.
   void setDelegate(ApplicationDelegate* delegate) { delegate_ = delegate; }
@@ -36,6 +38,7 @@ class QtUi : public Ui {
  private:
   ModalGate& gate_;
   Loop& loop_;
+  QDBusConnection bus_;
   ApplicationDelegate* delegate_ = nullptr;
   bool terminating_ = false;
   bool terminatedInsideModal_ = false;

@@ -19,8 +19,7 @@ std::unique_ptr<QMenu> buildStatusMenu(const Menu& menu, std::function<void(Menu
     }
     QAction* action = qmenu->addAction(literalMenuText(item.title));
     action->setEnabled(item.enabled);
-    // Login is the one toggle; showing it checkable also when off tells people so.
-    action->setCheckable(item.checked || item.action == MenuAction::toggleLogin);
+    action->setCheckable(showsAsToggle(item));
     action->setChecked(item.checked);
     action->setMenuRole(QAction::NoRole);
     if (item.action) {

@@ -1,24 +1,29 @@
 #pragma once
 
-#include <QMenu>
+#include <QDBusConnection>
 #include <QSystemTrayIcon>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 
+#include "platform/qt/popup_status_menu.h"
 #include "platform/ui.h"
 
 namespace quorvane {
 
 class ModalGate;
+class StatusNotifierHostWatch;
+class StatusNotifierItem;
 
-// The status item as a tray icon. A click with either button opens the menu; while
-// it is open the modal gate is closed, as a Cocoa menu holds default-mode timers.
+// The status item in the panel. Where the session shows StatusNotifierItems (a
+// watcher with a host on `bus`), it is one, with its menu over D-Bus; otherwise,
+// until such a host appears, an XEmbed tray icon. Either way a click with the
+// left or right button opens the menu.
 class TrayStatusItem : public StatusItem {
  public:
   // `choose` is called, from the menu's event handling, with the chosen action.
-  TrayStatusItem(ModalGate& gate, std::function<void(MenuAction)> choose);
+  TrayStatusItem(ModalGate& gate, std::function<void(MenuAction)> choose, QDBusConnection bus);
   ~TrayStatusItem() override;
 
   bool hasButton() const override { return true; }
@@ -26,24 +31,28 @@ class TrayStatusItem : public StatusItem {
   void setToolTip(const std::string& text) override;
   void setMenu(const Menu& menu) override;
 
-  QSystemTrayIcon& trayIcon() { return tray_; }
-  // The menu a click opens now (the open one while open).
-  QMenu* menu() const { return menu_.get(); }
+  // The XEmbed icon while that is in use, else null.
+  QSystemTrayIcon* trayIcon() const { return tray_.get(); }
+  // The StatusNotifierItem once that is in use, else null.
+  StatusNotifierItem* statusNotifier() const { return notifier_.get(); }
+  // The front end's own pop-up menu (the open one while open).
+  QMenu* menu() const { return popup_.menu(); }
+  // Opens that menu beside the XEmbed icon, or at the pointer.
   void popUpMenu();
 
  private:
-  void install(std::unique_ptr<QMenu> menu);
-  void menuShown();
-  void menuHidden();
+  void useTrayIcon();
+  // False when the bus refused the item; the tray icon then stays.
+  bool useStatusNotifier(QDBusConnection bus);
+  void showImage();
   void updateToolTip();
 
-  ModalGate& gate_;
   std::function<void(MenuAction)> choose_;
-  QSystemTrayIcon tray_;
-  std::unique_ptr<QMenu> menu_;
-  std::unique_ptr<QMenu> pending_;  // built while menu_ was open; shown from the next click
-  bool menuOpen_ = false;
-  std::optional<Menu> latest_;  // the model of menu_, or of pending_ when there is one
+  PopupStatusMenu popup_;
+  std::unique_ptr<StatusNotifierHostWatch> hostWatch_;
+  std::unique_ptr<StatusNotifierItem> notifier_;
+  std::unique_ptr<QSystemTrayIcon> tray_;
+  std::optional<Menu> latest_;  // the model last set
   std::string symbolName_;
   std::string accessibilityText_;
   std::string toolTip_;

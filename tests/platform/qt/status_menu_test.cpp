@@ -2,6 +2,7 @@
 
 #include <QMenu>
 #include <QMouseEvent>
+#include <QTextDocument>
 
 #include "platform/qt/modal_gate.h"
 #include "platform/qt/qt_loop.h"
@@ -104,7 +105,8 @@ class StatusItemTest : public ::testing::Test {
  protected:
   ModalGate gate;
   QtLoop loop{gate};
-  QtUi ui{gate, loop};
+  // No session bus: the XEmbed tray, whatever the machine running the tests has.
+  QtUi ui{gate, loop, QDBusConnection(QStringLiteral("no bus"))};
   Recorder delegate;
   QMenu* open = nullptr;
   std::unique_ptr<StatusItem> status = ui.createStatusItem();
@@ -165,7 +167,7 @@ TEST_F(StatusItemTest, RebuildWhileOpenKeepsTheOpenMenuAndShowsTheNewestNextTime
   QApplication::processEvents();
   ASSERT_NE(tray.menu(), nullptr);
   EXPECT_EQ(tray.menu()->actions().front()->text(), "Synced");
-  EXPECT_EQ(tray.trayIcon().contextMenu(), tray.menu());
+  EXPECT_EQ(tray.trayIcon()->contextMenu(), tray.menu());
   EXPECT_TRUE(processUntil([&] { return !delegate.actions.empty(); }));
   EXPECT_EQ(delegate.actions, std::vector{MenuAction::quit});
 
@@ -182,15 +184,30 @@ TEST_F(StatusItemTest, RebuildWhileOpenKeepsTheOpenMenuAndShowsTheNewestNextTime
   EXPECT_EQ(tray.menu()->actions().front()->text(), "Paused");
 }
 
-TEST_F(StatusItemTest, TooltipFallsBackToTheAccessibilityText) {
+// The tooltip as a person reads it: Qt shows text that looks like markup as rich text.
+std::string shownToolTip(const QSystemTrayIcon& tray) {
+  QTextDocument shown;
+  if (Qt::mightBeRichText(tray.toolTip())) {
+    shown.setHtml(tray.toolTip());
+  } else {
+    shown.setPlainText(tray.toolTip());
+  }
+  return shown.toPlainText().toStdString();
+}
+
+TEST_F(StatusItemTest, TooltipIsLiteralAndFallsBackToTheAccessibilityText) {
+  ASSERT_NE(tray.trayIcon(), nullptr);
+  EXPECT_EQ(tray.statusNotifier(), nullptr);
+  const QSystemTrayIcon& icon = *tray.trayIcon();
   status->setImage("arrow.triangle.2.circlepath", "Quorvane");
-  EXPECT_EQ(tray.trayIcon().toolTip(), "Quorvane");
-  EXPECT_FALSE(tray.trayIcon().icon().isNull());
-  status->setImage("checkmark.icloud", "All files synced");
-  status->setToolTip("All files synced");
-  EXPECT_EQ(tray.trayIcon().toolTip(), "All files synced");
+  EXPECT_EQ(shownToolTip(icon), "Quorvane");
+  EXPECT_FALSE(icon.icon().isNull());
+  status->setImage("checkmark.icloud", "<b>Synced</b> & done");
+  EXPECT_EQ(shownToolTip(icon), "<b>Synced</b> & done");
+  status->setToolTip("<i>All</i> files &amp; folders synced");
+  EXPECT_EQ(shownToolTip(icon), "<i>All</i> files &amp; folders synced");
   status->setImage("unknown.symbol", "Odd");
-  EXPECT_TRUE(tray.trayIcon().icon().isNull());
+  EXPECT_TRUE(icon.icon().isNull());
 }
 
 }  // namespace

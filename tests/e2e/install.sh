@@ -1,0 +1,116 @@
+#!/usr/bin/env bash
+# Quorvane installed as a desktop application: `cmake --install` into a throwaway
+# prefix, the desktop entry and the file types as the desktop sees them, the
+# Debian package's contents, and, on a private X display with a tray, the
+# installed launcher running and a server connection file opened with xdg-open
+# reaching it.
+#
+#   tests/e2e/install.sh <build dir>
+#
+# Logs stay in <build dir>/e2e-install.
+set -euo pipefail
+
+# Turn on once opening a server connection file shows the sign-in alert (the
+# sign-in flow is built on another branch): the last check then expects it.
+sign_in_alert_check=off
+
+if [ $# -ne 1 ]; then
+  echo "usage: $0 <build dir>" >&2
+  exit 2
+fi
+build=$(realpath "$1")
+here=$(cd "$(dirname "$0")" && pwd)
+# shellcheck source=../../scripts/x11_session.sh
+source "$here/../../scripts/x11_session.sh"
+x11_test_begin install_desktop "$build/e2e-install" install
+work=$X11_WORK
+
+prefix="$work/prefix"
+bundle="$prefix/lib/quorvane/Quorvane.app"
+launcher="$prefix/bin/quorvane-menubar"
+entry="$prefix/share/applications/org.quorvane.Quorvane.desktop"
+
+cmake --install "$build" --prefix "$prefix" >"$X11_LOGS/install.log" 2>&1 || x11_fail "cmake --install failed"
+[ -x "$bundle/Contents/MacOS/quorvane" ] || x11_fail "the bundle has no engine"
+[ "$(realpath "$launcher")" = "$(realpath "$bundle/Contents/MacOS/quorvane-menubar")" ] ||
+  x11_fail "$launcher does not lead to the bundle's front end"
+for icon in scalable/apps/org.quorvane.Quorvane.svg symbolic/apps/org.quorvane.Quorvane-symbolic.svg; do
+  [ -s "$prefix/share/icons/hicolor/$icon" ] || x11_fail "no icon hicolor/$icon"
+done
+x11_step "installed into $prefix"
+
+if [ -x /usr/bin/dpkg-deb ]; then
+  (cd "$build" && cpack -G DEB -B "$work/package") >"$X11_LOGS/cpack.log" 2>&1 || x11_fail "cpack failed"
+  deb=$(ls "$work"/package/quorvane_*.deb)
+  depends=$(dpkg-deb -f "$deb" Depends)
+  for needed in libqt6widgets6 libqt6dbus6 libqt6svg6; do
+    grep -q "$needed" <<<"$depends" || x11_fail "the package does not depend on $needed: $depends"
+  done
+  for script in postinst postrm; do
+    dpkg-deb -I "$deb" "$script" >"$X11_LOGS/$script" || x11_fail "the package has no $script"
+    grep -q update-mime-database "$X11_LOGS/$script" || x11_fail "$script does not refresh the MIME database"
+  done
+  (cd "$prefix" && find . ! -type d | sed 's|^\./|./usr/|' | sort) >"$X11_LOGS/installed.txt"
+  dpkg-deb -c "$deb" | awk '$1 !~ /^d/ {print $6}' | sort >"$X11_LOGS/packaged.txt"
+  diff -u "$X11_LOGS/installed.txt" "$X11_LOGS/packaged.txt" >"$X11_LOGS/package-diff.log" ||
+    x11_fail "the package holds other files than the installation"
+  x11_step "the package holds the installation and declares its dependencies"
+fi
+
+desktop-file-validate "$entry" >"$X11_LOGS/validate.log" 2>&1 || x11_fail "the desktop entry is not valid"
+grep -qx 'Exec=quorvane-menubar %F' "$entry" || x11_fail "the desktop entry does not open files with %F"
+x11_step "the desktop entry is valid"
+
+# The desktop's view of the installation, as after a package's triggers ran.
+update-mime-database "$prefix/share/mime" >"$X11_LOGS/mime.log" 2>&1 || x11_fail "update-mime-database failed"
+update-desktop-database "$prefix/share/applications" >"$X11_LOGS/desktop.log" 2>&1 ||
+  x11_fail "update-desktop-database failed"
+x11_throwaway_home "$work" Sync
+echo '{}' >"$XDG_DATA_HOME/Quorvane/client.json"  # no folder yet: a file opened signs in
+export XDG_DATA_DIRS="$prefix/share:/usr/share" XDG_CURRENT_DESKTOP=GNOME PATH="$prefix/bin:$PATH"
+server_file="$work/Quorvane Home.quorvane-server"
+echo '{"server": "192.0.2.1"}' >"$server_file"
+echo '{"invitation": "x"}' >"$work/office.quorvane-invitation"
+for kind in server:"$server_file" invitation:"$work/office.quorvane-invitation"; do
+  type="application/x-quorvane-${kind%%:*}"
+  [ "$(xdg-mime query filetype "${kind#*:}")" = "$type" ] || x11_fail "${kind#*:} is not of type $type"
+  [ "$(xdg-mime query default "$type")" = org.quorvane.Quorvane.desktop ] ||
+    x11_fail "$type does not open with Quorvane"
+done
+x11_step "both file kinds are known and open with Quorvane"
+
+x11_start || x11_fail "Xvfb did not start"
+x11_start_tray
+quorvane-menubar --enable-login >"$X11_LOGS/app.log" 2>&1 &
+X11_APP_PID=$!
+x11_wait_for 20 x11_tray_icon || x11_fail "the installed front end showed no tray icon"
+autostart="$XDG_CONFIG_HOME/autostart/org.quorvane.Quorvane.desktop"
+x11_wait_for 10 grep -qx "Exec=$launcher" "$autostart" ||
+  x11_fail "the login item does not start the installed launcher"
+x11_step "the installed launcher runs; its login item starts $launcher"
+
+# xdg-open starts the desktop entry's command with the file; that second instance
+# hands the file to the running one and ends with status 0. One trace file per
+# process, so no line is split by another's.
+mkdir "$X11_LOGS/open"
+timeout 60 strace -ff -q -s 4096 -e trace=execve -e signal=none -o "$X11_LOGS/open/trace" \
+  xdg-open "$server_file" >"$X11_LOGS/open.log" 2>&1 || x11_fail "xdg-open failed"
+second=$(grep -lF "[\"quorvane-menubar\", \"$server_file\"]" "$X11_LOGS"/open/trace.* || true)
+[ -n "$second" ] || x11_fail "xdg-open did not start quorvane-menubar with the file"
+grep -qx '+++ exited with 0 +++' "$second" || x11_fail "the second instance did not hand the file over"
+kill -0 "$X11_APP_PID" 2>/dev/null || x11_fail "the running instance ended"
+x11_step "xdg-open handed the file to the running instance"
+
+if [ "$sign_in_alert_check" = on ]; then
+  x11_wait_for 10 x11_app_window_taller_than 100 || x11_fail "opening the file showed no alert"
+  read -r alert_id _ < <(x11_app_window_taller_than 100)
+  x11_read_window "$alert_id" sign-in >/dev/null
+  grep -q "Sign in to Quorvane" "$X11_LOGS/sign-in.txt" || x11_fail "the alert is not the sign-in alert"
+  xdotool key Escape
+  x11_step "the running instance shows the sign-in alert"
+fi
+
+kill -TERM "$X11_APP_PID"
+x11_wait_for 20 eval "! kill -0 $X11_APP_PID 2>/dev/null" || x11_fail "SIGTERM did not end the app"
+X11_APP_PID=""
+x11_step "passed"
