@@ -39,7 +39,9 @@ TEST(RestartCycles, AThousandCrashesLeaveDescriptorsThreadsAndMemoryFlatAndNoZom
   for (int i = 0; i < 1000 && !HasFatalFailure(); ++i) cycle();
 
   EXPECT_EQ(openDescriptorCount(), descriptors);
-  EXPECT_LE(threadCount(), threads) << "a waiter thread per watch must end with it";
+  // A waiter thread that has just reported may still be on its way out; a leak
+  // would leave a thousand.
+  EXPECT_LE(threadCount(), threads + 2);
 #ifndef __SANITIZE_ADDRESS__  // its quarantine holds freed memory; its leak check stands in
   EXPECT_LT(residentBytes(), resident + (1 << 20));
 #endif
