@@ -133,7 +133,8 @@ x11_app_windows() {
   done
 }
 
-# The front end's icon docked in the tray: "id x y width height".
+# The front end's icon (or that of class name `$1`) docked in the tray:
+# "id x y width height".
 x11_tray_icon() {
   local tray
   tray=$(xdotool search --onlyvisible --class trayer 2>/dev/null | head -1)
@@ -141,7 +142,7 @@ x11_tray_icon() {
   local ty
   ty=$(xwininfo -id "$tray" | awk '/Absolute upper-left Y/ {print $NF}')
   # Docked icons are small windows inside the tray's strip at the top.
-  x11_app_windows | awk -v ty="$ty" '$5 <= 64 && $4 <= 64 && $4 > 4 && $3 >= ty && $3 < ty + 64' |
+  x11_app_windows "${1:-}" | awk -v ty="$ty" '$5 <= 64 && $4 <= 64 && $4 > 4 && $3 >= ty && $3 < ty + 64' |
     head -1 | grep .
 }
 
