@@ -8,23 +8,52 @@
 
 namespace quorvane {
 
-std::string graphemePrefix(std::string_view utf8, std::size_t count) {
+namespace {
+
+// Hands each grapheme cluster's end, a byte offset into `utf8`, to `next` until it
+// returns false. False when ICU cannot segment the text.
+template <typename Next>
+bool forEachGraphemeEnd(std::string_view utf8, Next&& next) {
   UErrorCode status = U_ZERO_ERROR;
   UText* text = utext_openUTF8(nullptr, utf8.data(), static_cast<int64_t>(utf8.size()), &status);
   std::unique_ptr<UText, decltype(&utext_close)> textOwner(text, &utext_close);
   std::unique_ptr<icu::BreakIterator> breaks(
       icu::BreakIterator::createCharacterInstance(icu::Locale::getRoot(), status));
-  if (U_FAILURE(status)) return std::string(utf8);
+  if (U_FAILURE(status)) return false;
   breaks->setText(text, status);
-  if (U_FAILURE(status)) return std::string(utf8);
+  if (U_FAILURE(status)) return false;
   // With UTF-8 UText, boundaries are byte offsets into `utf8`.
-  int32_t end = breaks->first();
-  for (std::size_t i = 0; i < count; ++i) {
-    int32_t next = breaks->next();
-    if (next == icu::BreakIterator::DONE) return std::string(utf8);
-    end = next;
+  breaks->first();
+  for (int32_t end = breaks->next(); end != icu::BreakIterator::DONE; end = breaks->next()) {
+    if (!next(static_cast<std::size_t>(end))) break;
   }
-  return std::string(utf8.substr(0, static_cast<std::size_t>(end)));
+  return true;
+}
+
+}  // namespace
+
+std::string graphemePrefix(std::string_view utf8, std::size_t count) {
+  std::size_t taken = 0, end = 0;
+  const bool segmented = forEachGraphemeEnd(utf8, [&](std::size_t next) {
+    if (taken == count) return false;
+    ++taken;
+    end = next;
+    return true;
+  });
+  if (!segmented || taken < count) return std::string(utf8);
+  return std::string(utf8.substr(0, end));
+}
+
+std::vector<std::string_view> graphemes(std::string_view utf8) {
+  std::vector<std::string_view> clusters;
+  std::size_t start = 0;
+  const bool segmented = forEachGraphemeEnd(utf8, [&](std::size_t end) {
+    clusters.push_back(utf8.substr(start, end - start));
+    start = end;
+    return true;
+  });
+  if (!segmented) clusters.clear();
+  return clusters;
 }
 
 std::optional<std::string> validUtf8(std::string bytes) {
