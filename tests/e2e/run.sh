@@ -100,6 +100,9 @@ choose_from_bottom() {
     fail "the menu stayed open"
 }
 
+# Whether window `id` has the keyboard: there is no window manager to give it.
+focused() { [ "$(xdotool getwindowfocus 2>/dev/null)" = "$1" ]; }
+
 # After `what` asked the app to quit: it ends with status 0 and its watch process
 # ends with it.
 expect_orderly_end() {
@@ -182,4 +185,47 @@ x11_wait_for 10 x11_app_window_taller_than 100 || fail "no About alert after the
 kill -TERM "$app_pid"
 expect_orderly_end "SIGTERM during an alert"
 step "SIGTERM during an alert stopped the watch process"
+
+# An unconfigured computer: after the chooser is dismissed, a second launch hands
+# over a server connection file and the running instance signs in with it.
+rm "$XDG_DATA_HOME/Quorvane/client.json"
+server_file="$work/Office.quorvane-server"
+echo '{}' >"$server_file"
+mkdir "$work/Chosen"
+echo '{"login": {"write_files": {"{--config}": {"folder": "{--folder}"}}}}' \
+  >"$QUORVANE_FAKE_ENGINE_DIR/behaviour.json"
+"$app" >>"$out/app.log" 2>&1 &
+app_pid=$!
+x11_wait_for 20 x11_app_window_taller_than 100 || fail "no setup chooser on an unconfigured computer"
+xdotool key Escape
+x11_wait_for 10 eval '! x11_app_window_taller_than 100' || fail "Escape did not close the chooser"
+timeout 20 "$app" "$server_file" >>"$out/second.log" 2>&1 || fail "the launch with a file failed"
+x11_wait_for 10 x11_app_window_taller_than 100 || fail "the opened file showed no sign-in alert"
+read -r signin_id _ < <(x11_app_window_taller_than 100)
+grep -q "Sign in to Quorvane" < <(read_window "$signin_id" signin) || fail "no sign-in alert"
+x11_wait_for 10 focused "$signin_id" || fail "the sign-in alert did not take the keyboard"
+xdotool type --delay 30 "  ada "
+xdotool key Tab
+xdotool type --delay 30 " pass word "
+xdotool key Return
+x11_wait_for 10 x11_app_window_taller_than 400 || fail "no folder panel after the sign-in alert"
+read -r panel_id _ < <(x11_app_window_taller_than 400)
+x11_wait_for 10 focused "$panel_id" || fail "the folder panel did not take the keyboard"
+xdotool type --delay 30 "$work/Chosen"
+xdotool key Return
+x11_wait_for 10 running_watch || fail "no watch process after signing in"
+x11_wait_for 10 x11_app_window_taller_than 100 || fail "no alert after signing in"
+read -r result_id _ < <(x11_app_window_taller_than 100)
+grep -q "Signed in" < <(read_window "$result_id" signed-in) || fail "no \"Signed in\" alert"
+login=$(jq -c 'select(.argv[0] == "login")' "$QUORVANE_FAKE_ENGINE_DIR/journal.jsonl")
+jq -e --arg server "$server_file" --arg folder "$work/Chosen" \
+  --arg config "$XDG_DATA_HOME/Quorvane/client.json" '
+  .argv == ["login", "--profile", $server, "--folder", $folder, "--config", $config] and
+  (.stdin | fromjson | .username == "  ada " and .password == " pass word " and
+   (.device | test("^[A-Za-z0-9]{1,24}$")))' <<<"$login" >/dev/null ||
+  fail "the engine was not asked to log in as typed: $login"
+step "a file handed to the running instance signed in and started the watch"
+xdotool key Return
+kill -TERM "$app_pid"
+expect_orderly_end "SIGTERM after signing in"
 step "passed (screenshots in $out)"
