@@ -13,10 +13,8 @@
 namespace quorvane {
 namespace {
 
-using testing::processUntil;
 using testing::TempDir;
 using testing::whenModal;
-using testing::writeFile;
 
 struct Seen {
   QString title, message, directory, name;
@@ -89,34 +87,6 @@ TEST(FilePanels, ShowWhatTheyAreGivenAndReturnTheChoice) {
   EXPECT_EQ(saved.response, kModalResponseOK);
   EXPECT_EQ(saved.url, home / "Quorvane Home.quorvane-server");
   EXPECT_TRUE(gate.isOpen());
-}
-
-// An invitation panel: one file of any kind. It comes to the front by itself.
-TEST(FilePanels, AFilePanelComesToTheFrontAndRefusesAFolder) {
-  TempDir home;
-  writeFile(home / "Folder" / "invitation", "for this computer");
-  ModalGate gate;
-  QtLoop loop(gate);
-  QtUi ui(gate, loop);
-  bool inFront = false, stayedOpen = false;
-  whenModal([&](QWidget* modal) {
-    inFront = processUntil([modal] { return QApplication::activeWindow() == modal; });
-    auto* files = modal->findChild<QFileDialog*>();
-    auto enter = [files](const std::filesystem::path& path) {
-      files->findChild<QLineEdit*>("fileNameEdit")->setText(QString::fromStdString(path.string()));
-      QMetaObject::invokeMethod(files, "accept");
-    };
-    enter(home / "Folder");
-    stayedOpen = modal->isVisible();
-    enter(home / "Folder" / "invitation");
-    if (modal->isVisible()) files->reject();
-  });
-  OpenPanel invitation;
-  invitation.directory = home.path();
-  PanelResult chosen = ui.runOpenPanel(invitation);
-  EXPECT_TRUE(inFront);
-  EXPECT_TRUE(stayedOpen) << "choosing a folder opens it instead";
-  EXPECT_EQ(chosen.url, home / "Folder" / "invitation");
 }
 
 }  // namespace
