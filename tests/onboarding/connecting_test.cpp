@@ -145,11 +145,12 @@ TEST(Connecting, SignInAndPairingAskInOrderAndSendOnlyCompleteAnswers) {
   }
 }
 
-enum Given { fresh, configured, busy, configuredAndBusy };
+enum Given { fresh, configured, busy, configuredAndBusy, launched };
 enum Entry { menu, chooserWithFile, opened };
 
-// Every way in leads to the dialogs listed and no others; each is cancelled, so
-// nothing reaches the engine, and each dialog was brought to the front.
+// Every way in leads to the dialogs listed and no others, each brought to the
+// front; each is cancelled, so nothing reaches the engine. A file opened at launch
+// runs its own flow instead of the delayed chooser, however long the person thinks.
 TEST(Connecting, TheChooserAndOpenedFilesLeadToTheirFlowOrNowhere) {
   const std::vector<std::filesystem::path> serverFile{"/s.quorvane-server"}, otherFile{"/i"};
   const struct {
@@ -172,6 +173,9 @@ TEST(Connecting, TheChooserAndOpenedFilesLeadToTheirFlowOrNowhere) {
       {"server file, busy", busy, opened, serverFile, {}},
       {"other file, configured", configured, opened, otherFile, {{A, "Already paired"}}},
       {"other file, configured, busy", configuredAndBusy, opened, otherFile, {}},
+      {"launch, no file", launched, opened, {}, {{A, kChooser, "Cancel"}}},
+      {"launch, server file", launched, opened, serverFile, {{A, kSignIn, "Cancel", 3}}},
+      {"launch, other file", launched, opened, otherFile, {{P, kPairFolder, "", 3}}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -181,39 +185,14 @@ TEST(Connecting, TheChooserAndOpenedFilesLeadToTheirFlowOrNowhere) {
     const bool running = c.given == busy || c.given == configuredAndBusy;
     if (running) h.app->run({"account-info"}, std::nullopt, {});
     expectSteps(h, c.steps);
+    if (c.given == launched) h.launch();
     if (c.entry == menu) h.app->setupAction();
     if (c.entry == chooserWithFile) h.app->setup(c.files.front());
     if (c.entry == opened) h.app->applicationOpen(c.files);
+    h.fake.loop.advance(10.0);
     EXPECT_EQ(h.fake.ui.activations, int(c.steps.size()));
     h.fake.loop.runUntilIdle();
     EXPECT_EQ(commands(h).size(), running ? 1u : 0u);
-  }
-}
-
-// On an unconfigured computer a file opened at launch, or handed over before the
-// chooser is due, runs its own flow, and the chooser never follows, however long
-// the person thinks.
-TEST(Connecting, AFileOpenedAtLaunchRunsItsFlowInsteadOfTheChooser) {
-  const struct {
-    double openedAt;  // seconds after launch; negative: no file
-    std::filesystem::path file;
-    Step step;
-  } cases[] = {
-      {-1, "", {A, kChooser, "Cancel"}},
-      {0, "/s.quorvane-server", {A, kSignIn, "Cancel", 3}},
-      {0, "/invitation", {P, kPairFolder, "", 3}},
-      {0.2, "/s.quorvane-server", {A, kSignIn, "Cancel"}},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.file);
-    AppHarness h;
-    expectSteps(h, {c.step});
-    h.launch();
-    if (c.openedAt >= 0) {
-      h.fake.loop.advance(c.openedAt);
-      h.app->applicationOpen({c.file});
-    }
-    h.fake.loop.advance(10.0);
   }
 }
 
