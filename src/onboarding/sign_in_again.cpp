@@ -2,8 +2,9 @@
 
 namespace quorvane {
 
-// The watch stays stopped and `busy` set from the first question to the result, so
-// nothing syncs or starts another command meanwhile; every path ends with one start().
+// The watch stays stopped and `busy` set from the question to the result, so nothing
+// syncs or starts another command meanwhile; every path that stopped it ends with
+// one start(), after the result alert.
 void AppDelegate::signInAgain() {
   // The menu offers this only while no command runs; a second call would overlap.
   if (busy_) return;
