@@ -8,51 +8,35 @@
 
 namespace quorvane {
 
-namespace {
-
-// Hands each grapheme cluster's end, a byte offset into `utf8`, to `next` until it
-// returns false. False when ICU cannot segment the text.
-template <typename Next>
-bool forEachGraphemeEnd(std::string_view utf8, Next&& next) {
+std::string graphemePrefix(std::string_view utf8, std::size_t count) {
   UErrorCode status = U_ZERO_ERROR;
   UText* text = utext_openUTF8(nullptr, utf8.data(), static_cast<int64_t>(utf8.size()), &status);
   std::unique_ptr<UText, decltype(&utext_close)> textOwner(text, &utext_close);
   std::unique_ptr<icu::BreakIterator> breaks(
       icu::BreakIterator::createCharacterInstance(icu::Locale::getRoot(), status));
-  if (U_FAILURE(status)) return false;
+  if (U_FAILURE(status)) return std::string(utf8);
   breaks->setText(text, status);
-  if (U_FAILURE(status)) return false;
+  if (U_FAILURE(status)) return std::string(utf8);
   // With UTF-8 UText, boundaries are byte offsets into `utf8`.
-  breaks->first();
-  for (int32_t end = breaks->next(); end != icu::BreakIterator::DONE; end = breaks->next()) {
-    if (!next(static_cast<std::size_t>(end))) break;
-  }
-  return true;
-}
-
-}  // namespace
-
-std::string graphemePrefix(std::string_view utf8, std::size_t count) {
-  std::size_t taken = 0, end = 0;
-  const bool segmented = forEachGraphemeEnd(utf8, [&](std::size_t next) {
-    if (taken == count) return false;
-    ++taken;
+  int32_t end = breaks->first();
+  for (std::size_t i = 0; i < count; ++i) {
+    int32_t next = breaks->next();
+    if (next == icu::BreakIterator::DONE) return std::string(utf8);
     end = next;
-    return true;
-  });
-  if (!segmented || taken < count) return std::string(utf8);
-  return std::string(utf8.substr(0, end));
+  }
+  return std::string(utf8.substr(0, static_cast<std::size_t>(end)));
 }
 
+// Cluster by cluster: a boundary found from the start of a cluster is the one found
+// from the start of the text, and the texts split here are names, a few dozen bytes.
 std::vector<std::string_view> graphemes(std::string_view utf8) {
   std::vector<std::string_view> clusters;
-  std::size_t start = 0;
-  const bool segmented = forEachGraphemeEnd(utf8, [&](std::size_t end) {
-    clusters.push_back(utf8.substr(start, end - start));
-    start = end;
-    return true;
-  });
-  if (!segmented) clusters.clear();
+  while (!utf8.empty()) {
+    std::size_t length = graphemePrefix(utf8, 1).size();
+    if (length == 0) length = utf8.size();
+    clusters.push_back(utf8.substr(0, length));
+    utf8.remove_prefix(length);
+  }
   return clusters;
 }
 

@@ -12,8 +12,7 @@ namespace quorvane {
 // UTF-8 text; a shorter text comes back whole.
 std::string graphemePrefix(std::string_view utf8, std::size_t count);
 
-// The user-perceived characters of a UTF-8 text, in order, as views into it; none
-// when ICU cannot segment it.
+// The user-perceived characters of a UTF-8 text, in order, as views into it.
 std::vector<std::string_view> graphemes(std::string_view utf8);
 
 // The text when it is well-formed UTF-8 (no overlong forms, no surrogates); none
