@@ -224,6 +224,7 @@ jq -e --arg server "$server_file" --arg folder "$work/Chosen" \
   (.stdin | fromjson | .username == "  ada " and .password == " pass word " and
    (.device | test("^[A-Za-z0-9]{1,24}$")))' <<<"$login" >/dev/null ||
   fail "the engine was not asked to log in as typed: $login"
+! grep -rqF "pass word" "$HOME" "$out"/*.log || fail "the password went into a file or a log"
 step "a file handed to the running instance signed in and started the watch"
 xdotool key Return
 kill -TERM "$app_pid"
