@@ -11,7 +11,7 @@ packages=(
   libsqlite3-dev libsodium-dev
   clang libclang-rt-14-dev libfuzzer-14-dev
   dbus dbus-x11 haskell-status-notifier-item-utils haskell-gtk-sni-tray-utils
-  desktop-file-utils shared-mime-info xdg-utils libglib2.0-bin dpkg-dev fakeroot strace
+  desktop-file-utils shared-mime-info xdg-utils libglib2.0-bin dpkg-dev fakeroot jq strace
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -67,6 +67,24 @@ class AppDelegate : public ApplicationDelegate, public std::enable_shared_from_t
   void setupAction();
   void signIn(std::optional<std::filesystem::path> file);
   void setupInvitation(std::optional<std::filesystem::path> file);
+  // The sync folder for signing in, or none when the person cancels.
+  std::optional<std::filesystem::path> chooseFolder();
+
+ private:
+  struct Credentials {
+    std::string username, password;
+  };
+  // The chosen path, or none when the panel was not answered with OK.
+  std::optional<std::filesystem::path> choose(const OpenPanel& panel);
+  std::optional<std::filesystem::path> chooseFolder(std::string title, std::string message);
+  // The sign-in alert with the credentials view; none unless its first button was pressed.
+  std::optional<Credentials> askCredentials(std::string title, std::string text);
+  // The compact JSON object of strings that login and relogin read on standard input.
+  std::string credentialsRequest(const Credentials& credentials) const;
+  // Set by a file opened since launch: that file's flow replaces the delayed chooser.
+  bool fileOpenedSinceLaunch_ = false;
+
+ public:
   void signInAgain();
 
   // Account administration (account/).

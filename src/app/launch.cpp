@@ -39,8 +39,11 @@ void AppDelegate::applicationDidFinishLaunching() {
   });
 
   if (!files::exists(config())) {
-    platform_.loop.after(kSetupDelay,
-                         [delegate = shared_from_this()] { delegate->setup(std::nullopt); });
+    // A file opened meanwhile (on the command line, or handed over by a second
+    // launch) has started its own flow; the chooser would only stand in its way.
+    platform_.loop.after(kSetupDelay, [delegate = shared_from_this()] {
+      if (!delegate->fileOpenedSinceLaunch_) delegate->setup(std::nullopt);
+    });
     return;
   }
 

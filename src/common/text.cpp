@@ -30,6 +30,19 @@ std::string graphemePrefix(std::string_view utf8, std::size_t count) {
   return std::string(utf8.substr(0, static_cast<std::size_t>(end)));
 }
 
+// Cluster by cluster: a boundary found from the start of a cluster is the one found
+// from the start of the text, and the texts split here are names, a few dozen bytes.
+std::vector<std::string_view> graphemes(std::string_view utf8) {
+  std::vector<std::string_view> clusters;
+  while (!utf8.empty()) {
+    std::size_t length = graphemePrefix(utf8, 1).size();
+    if (length == 0) length = utf8.size();
+    clusters.push_back(utf8.substr(0, length));
+    utf8.remove_prefix(length);
+  }
+  return clusters;
+}
+
 std::optional<std::string> validUtf8(std::string bytes) {
   UErrorCode status = U_ZERO_ERROR;
   int32_t length = 0;

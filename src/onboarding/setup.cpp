@@ -2,12 +2,39 @@
 
 namespace quorvane {
 
-// Placeholders until the onboarding flows land.
-void AppDelegate::setup(std::optional<std::filesystem::path>) {}
-void AppDelegate::setupAction() {}
-void AppDelegate::applicationOpen(const std::vector<std::filesystem::path>&) {}
-void AppDelegate::signIn(std::optional<std::filesystem::path>) {}
-void AppDelegate::setupInvitation(std::optional<std::filesystem::path>) {}
-void AppDelegate::signInAgain() {}
+void AppDelegate::setup(std::optional<std::filesystem::path> file) {
+  if (file) {
+    setupInvitation(std::move(file));
+    return;
+  }
+  if (folder() || busy_) return;
+  platform_.ui.activate();
+  const AlertResult answer = platform_.ui.runAlert(
+      Alert{"Connect this Mac",
+            "Sign in to your private Quorvane account. Your files stay separate from other users.",
+            {"Sign In", "Use Pairing Invitation", "Cancel"},
+            std::nullopt});
+  if (answer.response == kAlertFirstButtonReturn) {
+    signIn(std::nullopt);
+  } else if (answer.response == kAlertFirstButtonReturn + 1) {
+    setupInvitation(std::nullopt);
+  }
+}
+
+void AppDelegate::setupAction() {
+  setup(std::nullopt);
+}
+
+void AppDelegate::applicationOpen(const std::vector<std::filesystem::path>& paths) {
+  if (paths.empty()) return;
+  fileOpenedSinceLaunch_ = true;
+  // Only the first file counts; the letter case of the extension is significant.
+  const std::filesystem::path& file = paths.front();
+  if (file.extension() == ".quorvane-server") {
+    signIn(file);
+  } else {
+    setupInvitation(file);
+  }
+}
 
 }  // namespace quorvane

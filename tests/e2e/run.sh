@@ -66,6 +66,9 @@ choose_from_bottom() {
     x11_fail "the menu stayed open"
 }
 
+# Whether window `id` has the keyboard: there is no window manager to give it.
+focused() { [ "$(xdotool getwindowfocus 2>/dev/null)" = "$1" ]; }
+
 # After `what` asked the app to quit: it ends with status 0 and its watch process
 # ends with it.
 expect_orderly_end() {
@@ -142,4 +145,48 @@ x11_wait_for 10 x11_app_window_taller_than 100 || x11_fail "no About alert after
 kill -TERM "$app_pid"
 expect_orderly_end "SIGTERM during an alert"
 x11_step "SIGTERM during an alert stopped the watch process"
+
+# An unconfigured computer: after the chooser is dismissed, a second launch hands
+# over a server connection file and the running instance signs in with it.
+rm "$XDG_DATA_HOME/Quorvane/client.json"
+server_file="$work/Office.quorvane-server"
+echo '{}' >"$server_file"
+mkdir "$work/Chosen"
+echo '{"login": {"write_files": {"{--config}": {"folder": "{--folder}"}}}}' \
+  >"$QUORVANE_FAKE_ENGINE_DIR/behaviour.json"
+"$app" >>"$out/app.log" 2>&1 &
+app_pid=$!
+x11_wait_for 20 x11_app_window_taller_than 100 || x11_fail "no setup chooser on an unconfigured computer"
+xdotool key Escape
+x11_wait_for 10 eval '! x11_app_window_taller_than 100' || x11_fail "Escape did not close the chooser"
+timeout 20 "$app" "$server_file" >>"$out/second.log" 2>&1 || x11_fail "the launch with a file failed"
+x11_wait_for 10 x11_app_window_taller_than 100 || x11_fail "the opened file showed no sign-in alert"
+read -r signin_id _ < <(x11_app_window_taller_than 100)
+grep -q "Sign in to Quorvane" < <(x11_read_window "$signin_id" signin) || x11_fail "no sign-in alert"
+x11_wait_for 10 focused "$signin_id" || x11_fail "the sign-in alert did not take the keyboard"
+xdotool type --delay 30 "  ada "
+xdotool key Tab
+xdotool type --delay 30 " pass word "
+xdotool key Return
+x11_wait_for 10 x11_app_window_taller_than 400 || x11_fail "no folder panel after the sign-in alert"
+read -r panel_id _ < <(x11_app_window_taller_than 400)
+x11_wait_for 10 focused "$panel_id" || x11_fail "the folder panel did not take the keyboard"
+xdotool type --delay 30 "$work/Chosen"
+xdotool key Return
+x11_wait_for 10 running_watch || x11_fail "no watch process after signing in"
+x11_wait_for 10 x11_app_window_taller_than 100 || x11_fail "no alert after signing in"
+read -r result_id _ < <(x11_app_window_taller_than 100)
+grep -q "Signed in" < <(x11_read_window "$result_id" signed-in) || x11_fail "no \"Signed in\" alert"
+login=$(jq -c 'select(.argv[0] == "login")' "$QUORVANE_FAKE_ENGINE_DIR/journal.jsonl")
+jq -e --arg server "$server_file" --arg folder "$work/Chosen" \
+  --arg config "$XDG_DATA_HOME/Quorvane/client.json" '
+  .argv == ["login", "--profile", $server, "--folder", $folder, "--config", $config] and
+  (.stdin | fromjson | .username == "  ada " and .password == " pass word " and
+   (.device | test("^[A-Za-z0-9]{1,24}$")))' <<<"$login" >/dev/null ||
+  x11_fail "the engine was not asked to log in as typed: $login"
+! grep -rqF "pass word" "$HOME" "$out"/*.log || x11_fail "the password went into a file or a log"
+x11_step "a file handed to the running instance signed in and started the watch"
+xdotool key Return
+kill -TERM "$app_pid"
+expect_orderly_end "SIGTERM after signing in"
 x11_step "passed (screenshots in $out)"

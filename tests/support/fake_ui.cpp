@@ -124,6 +124,7 @@ AlertResult FakeUi::answer(const Alert& alert) {
     result.response = cancel;
     return result;
   }
+  if (answer->look) answer->look();
   if (answer->thinkSeconds > 0) loop_.advance(answer->thinkSeconds);
 
   for (const auto& [index, text] : answer->typed) {
@@ -163,6 +164,7 @@ PanelResult FakeUi::answer(PanelAnswer::Kind kind, const std::string& title) {
                   << " panel \"" << title << "\"";
     return {kModalResponseCancel, std::nullopt};
   }
+  if (answer->look) answer->look();
   if (answer->thinkSeconds > 0) loop_.advance(answer->thinkSeconds);
   if (!answer->chosen) return {kModalResponseCancel, std::nullopt};
   return {kModalResponseOK, answer->chosen};

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <deque>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <utility>
@@ -18,6 +19,7 @@ struct AlertAnswer {
   std::vector<std::pair<std::size_t, std::string>> typed;  // accessory field index, text
   std::vector<std::pair<std::size_t, int>> selected;       // pop-up field index, item
   double thinkSeconds = 0;
+  std::function<void()> look;  // called while the alert is up, before the answer
 
   AlertAnswer& press(std::string title) {
     button = std::move(title);
@@ -36,6 +38,10 @@ struct AlertAnswer {
     thinkSeconds = seconds;
     return *this;
   }
+  AlertAnswer& whileShown(std::function<void()> lookAround) {
+    look = std::move(lookAround);
+    return *this;
+  }
 };
 
 // How the person answers the next open or save panel.
@@ -44,6 +50,7 @@ struct PanelAnswer {
   Kind kind = Kind::open;
   std::optional<std::filesystem::path> chosen;  // none: Cancel
   double thinkSeconds = 0;
+  std::function<void()> look;  // called while the panel is up, before the answer
 
   PanelAnswer& choose(std::filesystem::path path) {
     chosen = std::move(path);
@@ -55,6 +62,10 @@ struct PanelAnswer {
   }
   PanelAnswer& thinkFor(double seconds) {
     thinkSeconds = seconds;
+    return *this;
+  }
+  PanelAnswer& whileShown(std::function<void()> lookAround) {
+    look = std::move(lookAround);
     return *this;
   }
 };

@@ -41,8 +41,6 @@ class FilePanel : public QDialog {
   QFileDialog& files() { return *files_; }
 
   PanelResult run() {
-    raise();
-    activateWindow();
     PanelResult result;
     if (exec() != QDialog::Accepted) return result;
     const QStringList chosen = files_->selectedFiles();
@@ -50,6 +48,15 @@ class FilePanel : public QDialog {
     result.response = kModalResponseOK;
     result.url = std::filesystem::path(chosen.front().toStdString());
     return result;
+  }
+
+ protected:
+  // Raised once it is on screen: before that there is no window to raise, and an
+  // accessory application has no other window to come from.
+  void showEvent(QShowEvent* event) override {
+    QDialog::showEvent(event);
+    raise();
+    activateWindow();
   }
 
  private:
