@@ -69,12 +69,11 @@ x11_work_dir() {
 }
 
 # A copy of bundle `$1` in folder `$3` whose engine is the fake engine `$2`, which
-# keeps its records in `$3/engine`. Prints the copy's front end.
+# keeps its behaviour and journal beside its link, in the copy's Contents/MacOS.
+# Prints the copy's front end.
 x11_bundle_with_fake_engine() {
   cp -a "$1" "$3/Quorvane.app"
   ln -sfn "$2" "$3/Quorvane.app/Contents/MacOS/quorvane"
-  export QUORVANE_FAKE_ENGINE_DIR="$3/engine"
-  mkdir -p "$QUORVANE_FAKE_ENGINE_DIR"
   echo "$3/Quorvane.app/Contents/MacOS/quorvane-menubar"
 }
 

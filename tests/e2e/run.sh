@@ -82,6 +82,7 @@ expect_orderly_end() {
 }
 
 app=$(x11_bundle_with_fake_engine "$bundle" "$fake_engine" "$work")
+engine_dir=$(dirname "$app")
 x11_throwaway_home "$work" Sync
 x11_synced_status "$work/Sync" "All files are up to date"
 
@@ -153,7 +154,7 @@ server_file="$work/Office.quorvane-server"
 echo '{}' >"$server_file"
 mkdir "$work/Chosen"
 echo '{"login": {"write_files": {"{--config}": {"folder": "{--folder}"}}}}' \
-  >"$QUORVANE_FAKE_ENGINE_DIR/behaviour.json"
+  >"$engine_dir/behaviour.json"
 "$app" >>"$out/app.log" 2>&1 &
 app_pid=$!
 x11_wait_for 20 x11_app_window_taller_than 100 || x11_fail "no setup chooser on an unconfigured computer"
@@ -177,7 +178,7 @@ x11_wait_for 10 running_watch || x11_fail "no watch process after signing in"
 x11_wait_for 10 x11_app_window_taller_than 100 || x11_fail "no alert after signing in"
 read -r result_id _ < <(x11_app_window_taller_than 100)
 grep -q "Signed in" < <(x11_read_window "$result_id" signed-in) || x11_fail "no \"Signed in\" alert"
-login=$(jq -c 'select(.argv[0] == "login")' "$QUORVANE_FAKE_ENGINE_DIR/journal.jsonl")
+login=$(jq -c 'select(.argv[0] == "login")' "$engine_dir/journal.jsonl")
 jq -e --arg server "$server_file" --arg folder "$work/Chosen" \
   --arg config "$XDG_DATA_HOME/Quorvane/client.json" '
   .argv == ["login", "--profile", $server, "--folder", $folder, "--config", $config] and
