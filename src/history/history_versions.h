@@ -6,8 +6,6 @@
 #include <string_view>
 #include <vector>
 
-#include "common/json_document.h"
-
 namespace quorvane {
 
 // One restorable version as the engine's history printed it.
@@ -19,15 +17,13 @@ struct HistoryVersion {
   bool operator==(const HistoryVersion&) const = default;
 };
 
-// The version one history element describes: [path, {"content", "revision",
-// "time", "device"}]; none when the element is malformed. Checked in this order:
-// exactly two items; a string path; an object record; "content" absent or not
-// null; "revision" an exact unsigned 64-bit integer; "time" a number within the
-// dates a calendar can show. "device" counts only when it is a string.
-std::optional<HistoryVersion> historyVersion(const Json& element);
-
-// The versions of a whole history output, in the order printed, malformed elements
-// left out; none when the output is not JSON or not an array of arrays.
+// The versions in the engine's history output, in the order printed; none when
+// the output is not JSON, nests deeper than kMaxJsonDepth, or is not an array of
+// arrays. Each element is [path, record] and is left out unless it has exactly
+// those two items; a string path; an object record whose "content", if present,
+// is not null; a "revision" that is an exact unsigned 64-bit integer; and a "time"
+// that is a number within the dates a calendar can show. "device" counts only
+// when it is a string. Of a member given twice, the last counts.
 std::optional<std::vector<HistoryVersion>> readHistory(std::string_view output);
 
 }  // namespace quorvane

@@ -5,10 +5,13 @@
 namespace quorvane {
 namespace {
 
+// The version read from a history of this one element, if any.
 std::optional<HistoryVersion> fromText(const std::string& element) {
-  const std::optional<Json> parsed = parseJson(element);
-  EXPECT_TRUE(parsed) << element;
-  return parsed ? historyVersion(*parsed) : std::nullopt;
+  const auto history = readHistory("[" + element + "]");
+  EXPECT_TRUE(history) << element;
+  if (!history || history->empty()) return std::nullopt;
+  EXPECT_EQ(history->size(), 1u);
+  return history->front();
 }
 
 TEST(HistoryVersion, TakesWellFormedElementsAndSkipsTheRest) {
@@ -34,6 +37,12 @@ TEST(HistoryVersion, TakesWellFormedElementsAndSkipsTheRest) {
       {R"(["a", {"revision": 7, "time": 1e300}])", none},  // no calendar reaches it
       {R"(["a\u0000b", {"revision": 1, "time": 0, "device": "\u0000"}])",
        HistoryVersion{std::string("a\0b", 3), 1, 0, std::string(1, '\0')}},
+      {R"(["a", {"revision": 1, "time": 0, "device": "x", "revision": 2, "device": 3}])",
+       HistoryVersion{"a", 2, 0, std::nullopt}},  // the last of a member given twice
+      {R"(["a", {"revision": 1, "time": 0, "content": {"revision": 9, "content": null}}])",
+       HistoryVersion{"a", 1, 0, std::nullopt}},  // members of a nested object are its own
+      {R"([["a"], {"revision": 1, "time": 0}])", none},
+      {R"(["a", {"revision": 1, "time": 0}, {"revision": 2, "time": 0}])", none},
   };
   for (const auto& c : cases) EXPECT_EQ(fromText(c.element), c.version) << c.element;
 }
