@@ -16,6 +16,15 @@ void launchWithAccount(AppHarness& h, const Json& account) {
   h.launch();
 }
 
+// What account-password or account-create should read: always the four members.
+Json request(const std::string& username, const std::string& displayName,
+             const std::string& currentPassword) {
+  return {{"username", username},
+          {"display_name", displayName},
+          {"current_password", currentPassword},
+          {"password", kGoodPassword}};
+}
+
 std::string engine(const Json& details, const Json& second = Json::object()) {
   return Json{{"account-info", {{"stdout", details.is_string() ? details : Json(details.dump())}}},
               {"account-password", second},
@@ -35,7 +44,7 @@ TEST(ShowAccount, LoadsTheDetailsAndChangesTheSignInWithTheWatchHeldStopped) {
   } cases[] = {
       {{"the engine fails",
         Json{{"account-info", {{"stderr", "server unreachable\n"}, {"exit_code", 3}}}}.dump(),
-        [](ScriptedPerson& p) { p.expectAlert("Could not load account"); },
+        dismissing({"Could not load account"}),
         {"Could not load account"},
         {kAccountInfo},
         std::nullopt,
@@ -43,7 +52,7 @@ TEST(ShowAccount, LoadsTheDetailsAndChangesTheSignInWithTheWatchHeldStopped) {
        fromConfig},
       {{"success with text that is not JSON",
         engine("Traceback: no"),
-        [](ScriptedPerson& p) { p.expectAlert("Could not load account"); },
+        dismissing({"Could not load account"}),
         {"Could not load account"},
         {kAccountInfo},
         std::nullopt,
@@ -51,7 +60,7 @@ TEST(ShowAccount, LoadsTheDetailsAndChangesTheSignInWithTheWatchHeldStopped) {
        fromConfig},
       {{"success with JSON that is not an object",
         engine(Json::array({full})),
-        [](ScriptedPerson& p) { p.expectAlert("Could not load account"); },
+        dismissing({"Could not load account"}),
         {"Could not load account"},
         {kAccountInfo}},
        fromConfig},
@@ -73,10 +82,7 @@ TEST(ShowAccount, LoadsTheDetailsAndChangesTheSignInWithTheWatchHeldStopped) {
         },
         {"Your account +busy", "Set up your account +busy", "Account updated"},
         {kAccountInfo, withPassword},
-        Json{{"username", "owner"},
-             {"display_name", ""},
-             {"current_password", ""},
-             {"password", kGoodPassword}},
+        request("owner", "", ""),
         "Your sign-in details are ready."},
        Json::object()},
       {{"changing the password, which the engine refuses",
@@ -92,10 +98,7 @@ TEST(ShowAccount, LoadsTheDetailsAndChangesTheSignInWithTheWatchHeldStopped) {
         },
         {"Ana Example +busy", "Change your password +busy", "Could not update account"},
         {kAccountInfo, withPassword},
-        Json{{"username", "ana2"},
-             {"display_name", ""},
-             {"current_password", "old secret"},
-             {"password", kGoodPassword}},
+        request("ana2", "", "old secret"),
         "wrong current password"},
        full},
       {{"a form refused by its validation sends nothing",
@@ -130,23 +133,24 @@ TEST(CreateUser, AsksAFreshAccountInfoAndCreatesOnlyForAnAdministrator) {
   const Json admin = {{"username", "root"}, {"admin", true}};
   const std::vector<std::string> create = {"account-create", "--config", "{config}"};
   const std::string refusedText = "Ask your administrator to create the account.";
-  auto refused = [](ScriptedPerson& p) { p.expectAlert("Administrator access needed"); };
+  const auto refused = dismissing({"Administrator access needed"});
+  // The username left empty, a display name and a good password, then `next`.
+  auto filledIn = [](std::string name, std::string next) {
+    return [=](ScriptedPerson& p) {
+      p.expectAlert("Create a private user account")
+          .type(3, name)
+          .type(5, kGoodPassword)
+          .type(7, kGoodPassword);
+      p.expectAlert(next);
+    };
+  };
   const std::vector<FlowCase> cases = {
       {"an administrator creates a user",
        engine(admin),
-       [](ScriptedPerson& p) {
-         p.expectAlert("Create a private user account")
-             .type(3, "Bob B.")
-             .type(5, kGoodPassword)
-             .type(7, kGoodPassword);
-         p.expectAlert("Account created");
-       },
+       filledIn("Bob B.", "Account created"),
        {"Create a private user account +busy", "Account created"},
        {kAccountInfo, create},
-       Json{{"username", ""},
-            {"display_name", "Bob B."},
-            {"current_password", ""},
-            {"password", kGoodPassword}},
+       request("", "Bob B.", ""),
        "Give the user their username and initial password privately. Install this app on their "
        "Mac and choose Sign In. They can change their password in Account."},
       {"\"admin\" false",
@@ -168,20 +172,14 @@ TEST(CreateUser, AsksAFreshAccountInfoAndCreatesOnlyForAnAdministrator) {
        {kAccountInfo}},
       {"the load fails",
        Json{{"account-info", {{"stdout", "no server"}, {"exit_code", 1}}}}.dump(),
-       [](ScriptedPerson& p) { p.expectAlert("Could not load account"); },
+       dismissing({"Could not load account"}),
        {"Could not load account"},
        {kAccountInfo},
        std::nullopt,
        "no server"},
       {"the engine refuses",
        engine(admin, {{"stdout", "name taken"}, {"exit_code", 4}}),
-       [](ScriptedPerson& p) {
-         p.expectAlert("Create a private user account")
-             .type(1, "bob")
-             .type(5, kGoodPassword)
-             .type(7, kGoodPassword);
-         p.expectAlert("Could not create account");
-       },
+       filledIn("Bob", "Could not create account"),
        {"Create a private user account +busy", "Could not create account"},
        {kAccountInfo, create},
        std::nullopt,

@@ -41,6 +41,12 @@ std::vector<std::vector<std::string>> FlowTrace::commandLines() const {
   return ::testing::AssertionSuccess();
 }
 
+std::function<void(ScriptedPerson&)> dismissing(std::vector<std::string> titles) {
+  return [titles = std::move(titles)](ScriptedPerson& person) {
+    for (const std::string& title : titles) person.expectAlert(title);
+  };
+}
+
 void expectFlow(AppHarness& h, const std::string& menuItem, const FlowCase& c) {
   SCOPED_TRACE(c.name);
   h.bundle.setBehaviour(c.behaviour);

@@ -53,6 +53,9 @@ struct FlowCase {
   std::optional<std::string> lastText = std::nullopt;  // the last alert's informative text
 };
 
+// A person who only dismisses these alerts, in this order.
+std::function<void(ScriptedPerson&)> dismissing(std::vector<std::string> titles);
+
 // Chooses `menuItem` in the launched application, runs the flow to its end and
 // checks the case, and that the application is syncing again with a new watch.
 void expectFlow(AppHarness& h, const std::string& menuItem, const FlowCase& c);
