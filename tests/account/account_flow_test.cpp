@@ -8,12 +8,11 @@ namespace {
 const std::vector<std::string> kAccountInfo = {"account-info", "--config", "{config}"};
 const std::string kGoodPassword = "correct horse";
 
-// A configured, launched application whose configuration names an account.
-void launchWithAccount(AppHarness& h, const Json& account) {
+// A configuration naming the sync folder and an account.
+void configureWithAccount(AppHarness& h, const Json& account) {
   std::filesystem::create_directories(h.syncFolder());
   h.writeConfig(
       Json{{"folder", h.syncFolder().string()}, {"invitation", {{"account", account}}}}.dump());
-  h.launch();
 }
 
 // What account-password or account-create should read: always the four members.
@@ -123,7 +122,7 @@ TEST(ShowAccount, LoadsTheDetailsAndChangesTheSignInWithTheWatchHeldStopped) {
   };
   for (const auto& c : cases) {
     AppHarness h;
-    launchWithAccount(h, fromConfig);
+    configureWithAccount(h, fromConfig);
     expectFlow(h, "Account…", c.flow);
     EXPECT_EQ(h.app->account(), c.accountAfter) << c.flow.name;
   }
@@ -201,7 +200,7 @@ TEST(CreateUser, AsksAFreshAccountInfoAndCreatesOnlyForAnAdministrator) {
   const Json fromConfig = {{"username", "ana"}, {"admin", true}};
   for (const FlowCase& c : cases) {
     AppHarness h;
-    launchWithAccount(h, fromConfig);
+    configureWithAccount(h, fromConfig);
     expectFlow(h, "Create User…", c);
     EXPECT_EQ(h.app->account(), fromConfig) << c.name;
   }
@@ -227,9 +226,9 @@ TEST(ExportServer, SavesThroughTheEngineWhileTheSameWatchKeepsRunning) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     AppHarness h;
+    h.bundle.setBehaviour(c.behaviour.dump());
     h.configure();
     h.launch();
-    h.bundle.setBehaviour(c.behaviour.dump());
     const int watch = h.workerPid();
     PanelAnswer& panel = h.fake.ui.person.expectSavePanel();
     if (c.chosen) panel.choose(*c.chosen);

@@ -87,7 +87,6 @@ TEST(ShowHistory, OffersTheVersionsNewestFirstAndRestoresTheChosenRevision) {
   for (const auto& c : cases) {
     AppHarness h;
     h.configure();
-    h.launch();
     expectFlow(h, "Version History…", c.flow);
     EXPECT_EQ(offeredPaths(h.fake.ui), c.offered) << c.flow.name;
   }
@@ -146,7 +145,6 @@ TEST(ShowHistory, ReportsOutputItCannotUseAndSyncsAgain) {
   for (const FlowCase& c : cases) {
     AppHarness h;
     h.configure();
-    h.launch();
     expectFlow(h, "Version History…", c);
     if (c.name.starts_with("20 MB")) {
       EXPECT_EQ(h.fake.ui.alerts.back().informativeText.size(), std::size_t{20 << 20});
@@ -159,7 +157,6 @@ TEST(ShowHistory, OffersAHundredThousandVersions) {
   for (int i = 0; i < 100'000; ++i) history.push_back(element("f" + std::to_string(i), i));
   AppHarness h;
   h.configure();
-  h.launch();
   expectFlow(h, "Version History…",
              {"100,000 versions",
               engine(history),

@@ -49,7 +49,9 @@ std::function<void(ScriptedPerson&)> dismissing(std::vector<std::string> titles)
 
 void expectFlow(AppHarness& h, const std::string& menuItem, const FlowCase& c) {
   SCOPED_TRACE(c.name);
+  // Before the launch: a watch process starting meanwhile would read a half-written file.
   h.bundle.setBehaviour(c.behaviour);
+  h.launch();
   if (c.person) c.person(h.fake.ui.person);
   const std::size_t alertsBefore = h.fake.ui.alerts.size();
   FlowTrace trace(h);

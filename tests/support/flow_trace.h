@@ -56,8 +56,9 @@ struct FlowCase {
 // A person who only dismisses these alerts, in this order.
 std::function<void(ScriptedPerson&)> dismissing(std::vector<std::string> titles);
 
-// Chooses `menuItem` in the launched application, runs the flow to its end and
-// checks the case, and that the application is syncing again with a new watch.
+// Launches the configured application with the case's engine, chooses `menuItem`,
+// runs the flow to its end and checks the case, and that the application is
+// syncing again with a new watch.
 void expectFlow(AppHarness& h, const std::string& menuItem, const FlowCase& c);
 
 }  // namespace quorvane::testing
