@@ -22,13 +22,15 @@ std::vector<FakeEngineBundle::Run> FlowTrace::commands() const {
   return commands;
 }
 
-std::vector<std::vector<std::string>> FlowTrace::commandLines() const {
-  std::vector<std::vector<std::string>> lines;
-  for (FakeEngineBundle::Run& run : commands()) {
-    for (std::string& argument : run.arguments) {
-      if (argument == h_.app->config().string()) argument = "{config}";
+std::vector<std::string> FlowTrace::commandLines() const {
+  std::vector<std::string> lines;
+  for (const FakeEngineBundle::Run& run : commands()) {
+    std::string line;
+    for (const std::string& argument : run.arguments) {
+      line += (line.empty() ? "" : " ") +
+              (argument == h_.app->config().string() ? "{config}" : argument);
     }
-    lines.push_back(std::move(run.arguments));
+    lines.push_back(line);
   }
   return lines;
 }
@@ -41,24 +43,24 @@ std::vector<std::vector<std::string>> FlowTrace::commandLines() const {
   return ::testing::AssertionSuccess();
 }
 
-std::function<void(ScriptedPerson&)> dismissing(std::vector<std::string> titles) {
-  return [titles = std::move(titles)](ScriptedPerson& person) {
-    for (const std::string& title : titles) person.expectAlert(title);
-  };
-}
-
 void expectFlow(AppHarness& h, const std::string& menuItem, const FlowCase& c) {
   SCOPED_TRACE(c.name);
   // Before the launch: a watch process starting meanwhile would read a half-written file.
   h.bundle.setBehaviour(c.behaviour);
   h.launch();
-  if (c.person) c.person(h.fake.ui.person);
+  std::vector<std::string> seen;
+  for (const Step& step : c.steps) {
+    AlertAnswer& answer = h.fake.ui.person.expectAlert(step.title).press(step.button);
+    for (const auto& [field, text] : step.typed) answer.type(field, text);
+    if (step.item >= 0) answer.select(0, step.item);
+    seen.push_back(step.title + (step.busy ? " +busy" : ""));
+  }
   const std::size_t alertsBefore = h.fake.ui.alerts.size();
   FlowTrace trace(h);
   h.fake.ui.choose(menuItem);
   h.fake.loop.runUntilIdle();
 
-  EXPECT_EQ(trace.seen(), c.seen);
+  EXPECT_EQ(trace.seen(), seen);
   EXPECT_EQ(trace.commandLines(), c.commands);
   if (c.input) {
     const std::vector<FakeEngineBundle::Run> runs = trace.commands();

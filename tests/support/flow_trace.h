@@ -2,14 +2,14 @@
 
 // FlowTrace trace(h);               // h launched with a folder, so the watch runs
 // h.fake.ui.choose("Account…"); h.fake.loop.runUntilIdle();
-// EXPECT_EQ(trace.seen(), (std::vector<std::string>{"Your account +busy"}));
+// EXPECT_EQ(trace.seen(), std::vector<std::string>{"Your account +busy"});
 // EXPECT_TRUE(trace.endedSyncingAgain());
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "support/app_harness.h"
@@ -30,8 +30,8 @@ class FlowTrace {
   const std::vector<std::string>& seen() const { return seen_; }
   // The engine commands run since the trace began, watch left out.
   std::vector<FakeEngineBundle::Run> commands() const;
-  // Their argument vectors, the configuration's path written "{config}".
-  std::vector<std::vector<std::string>> commandLines() const;
+  // Their argument vectors joined by spaces, the configuration's path as "{config}".
+  std::vector<std::string> commandLines() const;
   // Not busy, and a new watch process runs in place of the one there at the start.
   ::testing::AssertionResult endedSyncingAgain() const;
 
@@ -42,23 +42,28 @@ class FlowTrace {
   std::vector<std::string> seen_;
 };
 
+// One dialog of a flow: the person's answer, and whether busy is set while it is up.
+struct Step {
+  std::string title;
+  bool busy = false;
+  std::string button = {};  // pressed; empty: the first
+  std::vector<std::pair<std::size_t, std::string>> typed = {};
+  int item = -1;  // the pop-up item to select, if any
+};
+
 // One run of a menu command against the fake engine, and what it should come to.
 struct FlowCase {
   std::string name;
   std::string behaviour;                               // the fake engine's behaviour.json
-  std::function<void(ScriptedPerson&)> person;         // the answers to give
-  std::vector<std::string> seen;                       // as FlowTrace::seen()
-  std::vector<std::vector<std::string>> commands;      // as FlowTrace::commandLines()
+  std::vector<Step> steps;                             // every dialog, in order
+  std::vector<std::string> commands;                   // as FlowTrace::commandLines()
   std::optional<Json> input = std::nullopt;            // the last command's standard input, parsed
   std::optional<std::string> lastText = std::nullopt;  // the last alert's informative text
 };
 
-// A person who only dismisses these alerts, in this order.
-std::function<void(ScriptedPerson&)> dismissing(std::vector<std::string> titles);
-
 // Launches the configured application with the case's engine, chooses `menuItem`,
-// runs the flow to its end and checks the case, and that the application is
-// syncing again with a new watch.
+// runs the flow to its end and checks the case: no watch process while a dialog
+// is up, and a new one at the end.
 void expectFlow(AppHarness& h, const std::string& menuItem, const FlowCase& c);
 
 }  // namespace quorvane::testing

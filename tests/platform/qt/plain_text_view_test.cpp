@@ -79,15 +79,5 @@ TEST(PlainTextView, CopiesTheOriginalCharactersAcrossLongLinesAndLineEnds) {
             text.mid(text.indexOf("third\n") + 6 + 990, 20));
 }
 
-TEST(PlainTextView, ScrollsOnlyPastItsLimit) {
-  QString text;
-  for (int i = 0; i < 100; ++i) text += QString("line %1\n").arg(i);
-  PlainTextView view(text);
-  view.fitWidth(200, 120);
-  EXPECT_EQ(view.height(), 120);
-  EXPECT_GT(view.width(), 200) << "room for the scroll bar";
-  EXPECT_EQ(view.verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
-}
-
 }  // namespace
 }  // namespace quorvane
