@@ -43,6 +43,7 @@ PlainTextView::PlainTextView(const QString& text, QWidget* parent)
   setReadOnly(true);
   setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
   setFocusPolicy(Qt::ClickFocus);
+  setTabChangesFocus(true);
   setFrameShape(QFrame::NoFrame);
   setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
   setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -54,8 +55,14 @@ PlainTextView::PlainTextView(const QString& text, QWidget* parent)
   document()->setDocumentMargin(0);
   document()->setUndoRedoEnabled(false);
 
-  // Blocks that start inside a line carry the offset of their first character;
-  // the layout then needs nothing longer than kLongestBlock at a time.
+  fillDocument();
+  moveCursor(QTextCursor::Start);
+}
+
+// One block per line, and a long line cut into blocks of at most kLongestBlock
+// characters, so the layout never needs more at a time. Each block remembers
+// where its first character is in the text, for copying.
+void PlainTextView::fillDocument() {
   QTextCursor cursor(document());
   cursor.beginEditBlock();
   std::vector<qsizetype> starts;
@@ -82,7 +89,6 @@ PlainTextView::PlainTextView(const QString& text, QWidget* parent)
        block = block.next()) {
     block.setUserState(static_cast<int>(starts[index++]));
   }
-  moveCursor(QTextCursor::Start);
 }
 
 // The height the blocks need at `width`, counted as the view's own layout counts

@@ -31,6 +31,7 @@ class PlainTextView : public QPlainTextEdit {
   void keyPressEvent(QKeyEvent* event) override;
 
  private:
+  void fillDocument();
   int textHeight(int width, int limit) const;
   qsizetype textOffset(int documentPosition) const;
 
