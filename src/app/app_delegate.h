@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "account/account_request.h"
 #include "common/json_document.h"
 #include "platform/application.h"
 #include "platform/platform.h"
@@ -91,7 +92,23 @@ class AppDelegate : public ApplicationDelegate, public std::enable_shared_from_t
   void showAccount();
   void createUser();
   void exportServer();
+  // The validated account form; none when cancelled or refused by its validation.
+  std::optional<AccountRequest> accountForm(const std::string& title,
+                                            const std::string& explanation,
+                                            const std::string& username,
+                                            AskCurrentPassword askCurrentPassword,
+                                            AskDisplayName askDisplayName);
+  // Stops the watch process, then runs `command --config <config>`. The watch stays
+  // stopped: the completion ends every path of its flow with endExclusiveFlow().
+  void query(const std::string& command, Completion completion);
 
+ private:
+  // The end of a flow that kept the watch process stopped: after its last message,
+  // if any, busy is cleared and the watch started again, exactly once.
+  void endExclusiveFlow();
+  void endExclusiveFlow(const std::string& title, const std::string& text);
+
+ public:
   // Version history (history/).
   void showHistory();
 

@@ -1,6 +1,7 @@
 #include "common/text.h"
 
 #include <unicode/brkiter.h>
+#include <unicode/normalizer2.h>
 #include <unicode/ustring.h>
 #include <unicode/utext.h>
 
@@ -53,6 +54,17 @@ std::optional<std::string> validUtf8(std::string bytes) {
   }
   if (U_FAILURE(status)) return std::nullopt;
   return bytes;
+}
+
+bool canonicallyEquivalent(std::string_view a, std::string_view b) {
+  if (a == b) return true;
+  if (!validUtf8(std::string(a)) || !validUtf8(std::string(b))) return false;
+  UErrorCode status = U_ZERO_ERROR;
+  const icu::Normalizer2* nfd = icu::Normalizer2::getNFDInstance(status);
+  if (U_FAILURE(status)) return false;
+  const icu::UnicodeString left = nfd->normalize(icu::UnicodeString::fromUTF8(a), status);
+  const icu::UnicodeString right = nfd->normalize(icu::UnicodeString::fromUTF8(b), status);
+  return U_SUCCESS(status) && left == right;
 }
 
 }  // namespace quorvane

@@ -19,4 +19,9 @@ std::vector<std::string_view> graphemes(std::string_view utf8);
 // otherwise.
 std::optional<std::string> validUtf8(std::string bytes);
 
+// Whether two UTF-8 texts are canonically equivalent: the same characters, however
+// accents are composed ("é" as one code point or as "e" and a combining accent).
+// Malformed UTF-8 equals only the very same bytes.
+bool canonicallyEquivalent(std::string_view a, std::string_view b);
+
 }  // namespace quorvane

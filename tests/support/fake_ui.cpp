@@ -76,18 +76,21 @@ std::unique_ptr<StatusItem> FakeUi::createStatusItem() {
 AlertResult FakeUi::runAlert(const Alert& alert) {
   alerts.push_back(alert);
   Modal modal(loop_);
+  if (onModal) onModal(alert.messageText);
   return answer(alert);
 }
 
 PanelResult FakeUi::runOpenPanel(const OpenPanel& panel) {
   openPanels.push_back(panel);
   Modal modal(loop_);
+  if (onModal) onModal(panel.title);
   return answer(PanelAnswer::Kind::open, panel.title);
 }
 
 PanelResult FakeUi::runSavePanel(const SavePanel& panel) {
   savePanels.push_back(panel);
   Modal modal(loop_);
+  if (onModal) onModal(panel.title);
   return answer(PanelAnswer::Kind::save, panel.title);
 }
 

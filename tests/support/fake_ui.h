@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -42,6 +43,9 @@ class FakeUi : public Ui {
   std::vector<SavePanel> savePanels;
   std::vector<std::filesystem::path> opened;
   int activations = 0;
+  // Called with each alert's message text or panel's title while it is up, before
+  // the person answers: a test looks at the application's state then.
+  std::function<void(const std::string&)> onModal;
   int statusItemsCreated = 0;
   std::vector<TerminateReply> terminations;  // the delegate's answer to each terminate()
 

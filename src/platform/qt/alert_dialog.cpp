@@ -2,16 +2,21 @@
 
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QCursor>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollArea>
-#include <QScrollBar>
+#include <QStyle>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cmath>
 
+#include "platform/qt/plain_text_view.h"
+#include "platform/qt/pop_up_button.h"
 #include "platform/qt/symbol_icons.h"
 
 namespace quorvane {
@@ -19,6 +24,9 @@ namespace {
 
 constexpr int kMinimumTextWidth = 360;
 constexpr int kTallestText = 360;  // longer texts (engine output) scroll
+// Room left around the dialog on its screen for the window's title bar and borders.
+constexpr int kWindowFrameWidth = 16;
+constexpr int kWindowFrameHeight = 48;
 
 // Points as whole pixels, kept to a sane range so a bad frame cannot upset Qt.
 int points(double value) {
@@ -38,22 +46,10 @@ QString buttonText(const std::string& title) {
   return text.replace('&', "&&");
 }
 
-// A wrapped label of fixed width and the height its text needs.
-QWidget* wrappedText(QLabel* label, int width) {
-  label->setWordWrap(true);
-  label->setFixedWidth(width);
-  const int height = label->heightForWidth(width);
-  if (height <= kTallestText) {
-    label->setFixedHeight(height);
-    return label;
-  }
-  label->setFixedHeight(height);
-  auto* scroll = new QScrollArea;
-  scroll->setWidget(label);
-  scroll->setFrameShape(QFrame::NoFrame);
-  scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-  scroll->setFixedSize(width + scroll->verticalScrollBar()->sizeHint().width(), kTallestText);
-  return scroll;
+// The screen a dialog without a parent opens on: the one under the pointer.
+QScreen* screenForNewDialog() {
+  if (QScreen* screen = QGuiApplication::screenAt(QCursor::pos())) return screen;
+  return QGuiApplication::primaryScreen();
 }
 
 }  // namespace
@@ -64,37 +60,44 @@ AlertDialog::AlertDialog(const Alert& alert) {
   setModal(true);
   setWindowModality(Qt::ApplicationModal);
 
-  const double accessoryWidth = alert.accessory ? alert.accessory->width : 0;
-  const int textWidth = std::max(kMinimumTextWidth, points(accessoryWidth));
-
+  auto* body = new QWidget;
   auto* column = new QVBoxLayout;
   column->setSpacing(10);
 
-  QLabel* message = plainLabel(alert.messageText, this);
-  QFont bold = message->font();
+  message_ = new PlainTextView(QString::fromStdString(alert.messageText), body);
+  QFont bold = message_->font();
   bold.setBold(true);
-  message->setFont(bold);
-  message->setObjectName(QStringLiteral("messageText"));
-  column->addWidget(wrappedText(message, textWidth));
+  message_->setFont(bold);
+  message_->setObjectName(QStringLiteral("messageText"));
+  column->addWidget(message_);
 
   if (!alert.informativeText.empty()) {
-    QLabel* informative = plainLabel(alert.informativeText, this);
-    informative->setObjectName(QStringLiteral("informativeText"));
-    informative->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    column->addWidget(wrappedText(informative, textWidth));
+    informative_ = new PlainTextView(QString::fromStdString(alert.informativeText), body);
+    informative_->setObjectName(QStringLiteral("informativeText"));
+    column->addWidget(informative_);
   }
+  const double accessoryWidth = alert.accessory ? alert.accessory->width : 0;
+  textWidth_ = std::max(kMinimumTextWidth, points(accessoryWidth));
   if (alert.accessory) column->addWidget(buildAccessory(*alert.accessory));
+  column->addStretch(1);
 
-  auto* icon = new QLabel(this);
+  auto* icon = new QLabel(body);
   icon->setPixmap(applicationIcon().pixmap(48, 48));
   icon->setAlignment(Qt::AlignTop);
-  auto* body = new QHBoxLayout;
-  body->setSpacing(16);
-  body->addWidget(icon, 0, Qt::AlignTop);
-  body->addLayout(column);
+  auto* row = new QHBoxLayout(body);
+  row->setContentsMargins(0, 0, 0, 0);
+  row->setSpacing(16);
+  row->addWidget(icon, 0, Qt::AlignTop);
+  row->addLayout(column);
 
-  auto* row = new QHBoxLayout;
-  row->addStretch(1);
+  // The body scrolls when the screen is too small for it; the buttons never do.
+  scroll_ = new QScrollArea(this);
+  scroll_->setObjectName(QStringLiteral("body"));
+  scroll_->setFrameShape(QFrame::NoFrame);
+  scroll_->setWidget(body);
+
+  auto* buttonRow = new QHBoxLayout;
+  buttonRow->addStretch(1);
   std::vector<std::string> titles = alert.buttons;
   if (titles.empty()) titles.push_back("OK");
   for (std::size_t i = 0; i < titles.size(); ++i) {
@@ -102,7 +105,7 @@ AlertDialog::AlertDialog(const Alert& alert) {
     connect(button, &QPushButton::clicked, this, [this, i] { press(i); });
     button->setAutoDefault(i == 0);
     button->setDefault(i == 0);
-    row->addWidget(button);
+    buttonRow->addWidget(button);
     buttons_.push_back(button);
     if (!cancel_ && titles[i] == "Cancel") cancel_ = i;
   }
@@ -111,8 +114,10 @@ AlertDialog::AlertDialog(const Alert& alert) {
   layout->setContentsMargins(20, 20, 20, 16);
   layout->setSpacing(18);
   layout->setSizeConstraint(QLayout::SetFixedSize);
-  layout->addLayout(body);
-  layout->addLayout(row);
+  layout->addWidget(scroll_);
+  layout->addLayout(buttonRow);
+
+  fitTo(screenForNewDialog());
 
   QWidget* focus = buttons_.front();
   if (alert.accessory && alert.accessory->firstFocus &&
@@ -121,6 +126,40 @@ AlertDialog::AlertDialog(const Alert& alert) {
     if (field->focusPolicy() != Qt::NoFocus) focus = field;
   }
   focus->setFocus(Qt::OtherFocusReason);
+}
+
+void AlertDialog::fitTo(QScreen* screen) {
+  fittedTo_ = screen;
+  const QRect available = screen ? screen->availableGeometry() : QRect(0, 0, 1 << 14, 1 << 14);
+  const QMargins margins = layout()->contentsMargins();
+  int buttonsHeight = 0;
+  for (QPushButton* button : buttons_) {
+    buttonsHeight = std::max(buttonsHeight, button->sizeHint().height());
+  }
+  const int widest = available.width() - kWindowFrameWidth - margins.left() - margins.right();
+  const int tallest = available.height() - kWindowFrameHeight - margins.top() - margins.bottom() -
+                      layout()->spacing() - buttonsHeight;
+
+  // Texts wrap to the dialog's width, or to the screen's when that is narrower,
+  // and each scrolls on its own past a height the screen can show.
+  const int textWidth = std::max(80, std::min(textWidth_, widest - 64));
+  const int textLimit = std::max(40, std::min(kTallestText, tallest));
+  message_->fitWidth(textWidth, textLimit);
+  if (informative_) informative_->fitWidth(textWidth, textLimit);
+
+  // The texts' new sizes reach the layouts of a dialog not yet shown only when asked.
+  QWidget* body = scroll_->widget();
+  for (QLayout* layout : body->findChildren<QLayout*>()) layout->invalidate();
+  const QSize natural = body->sizeHint();
+  body->resize(natural);
+  const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, scroll_);
+  bool across = natural.width() > widest;
+  const bool down = natural.height() + (across ? bar : 0) > tallest;
+  across = natural.width() + (down ? bar : 0) > widest;
+  scroll_->setHorizontalScrollBarPolicy(across ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
+  scroll_->setVerticalScrollBarPolicy(down ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
+  scroll_->setFixedSize(std::max(1, std::min(natural.width() + (down ? bar : 0), widest)),
+                        std::max(1, std::min(natural.height() + (across ? bar : 0), tallest)));
 }
 
 QWidget* AlertDialog::buildAccessory(const AlertAccessory& accessory) {
@@ -150,14 +189,8 @@ QWidget* AlertDialog::buildField(const AlertField& field, QWidget* parent) {
       if (field.kind == AlertField::Kind::secureText) edit->setEchoMode(QLineEdit::Password);
       return edit;
     }
-    case AlertField::Kind::popUp: {
-      auto* popUp = new QComboBox(parent);
-      // One item per title, duplicates included: the index is what counts.
-      for (const std::string& item : field.items) popUp->addItem(QString::fromStdString(item));
-      const bool inRange = field.selected >= 0 && field.selected < popUp->count();
-      if (popUp->count() > 0) popUp->setCurrentIndex(inRange ? field.selected : 0);
-      return popUp;
-    }
+    case AlertField::Kind::popUp:
+      return createPopUpButton(field.items, field.selected, parent);
   }
   return plainLabel({}, parent);
 }
@@ -206,6 +239,8 @@ void AlertDialog::closeEvent(QCloseEvent* event) {
 }
 
 void AlertDialog::showEvent(QShowEvent* event) {
+  // Opened elsewhere than expected (another screen under the pointer by now).
+  if (screen() && screen() != fittedTo_) fitTo(screen());
   QDialog::showEvent(event);
   // The application has no other window to come from; bring this one forward.
   raise();
