@@ -44,7 +44,9 @@ fuzz: deps
 bench: build
 	@$(BUILD)/bench/quorvane_bench
 
-run: build
+# Builds only the application (front end, engine, resources), not the tests.
+run: configure
+	@cmake --build $(BUILD) -j $(JOBS) --target quorvane-menubar
 	@bash scripts/run.sh $(BUILD)
 
 # A Debian package of the installation, in $(BUILD).
