@@ -134,7 +134,9 @@ std::string substitute(std::string text, const std::vector<std::string>& argumen
 
 // What the engine was given, taken before it changes anything itself.
 Json startingState(const std::vector<std::string>& arguments) {
+  std::ifstream environ("/proc/self/environ", std::ios::binary);
   return {{"argv", arguments},
+          {"environ", std::string(std::istreambuf_iterator<char>(environ), {})},
           {"pid", ::getpid()},
           {"fds", openDescriptors()},
           {"ignored_signals", signalMask("SigIgn")},
