@@ -41,8 +41,11 @@ fuzz: deps
 	@cmake --build build-fuzz -j $(JOBS)
 	@bash scripts/fuzz.sh build-fuzz $(FUZZ_SECONDS)
 
+# Each figure beside its floor; the desktop figures take about eight minutes.
 bench: build
 	@$(BUILD)/bench/quorvane_bench
+	@QT_QPA_PLATFORM=offscreen $(BUILD)/bench/quorvane_qt_bench
+	@bash bench/desktop_figures.sh $(BUILD)
 
 # Builds only the application (front end, engine, resources), not the tests.
 run: configure

@@ -43,13 +43,13 @@ int main(int argc, char** argv) {
   benchmark::RunSpecifiedBenchmarks(&reporter);
   benchmark::Shutdown();
 
-  std::printf("\n%-34s %12s %-28s %12s %7s  %s\n", "figure", "measured", "floor", "floor time",
+  std::printf("\n%-26s %10s %-36s %10s %7s  %s\n", "figure", "measured", "floor", "floor time",
               "ratio", "goal");
   for (const auto& pair : quorvane::bench::floorPairs()) {
     auto figure = reporter.seconds.find(pair.figure);
     auto floor = reporter.seconds.find(pair.floor);
     if (figure == reporter.seconds.end() || floor == reporter.seconds.end()) continue;
-    std::printf("%-34s %12s %-28s %12s %6.2fx  %s\n", pair.figure.c_str(),
+    std::printf("%-26s %10s %-36s %10s %6.2fx  %s\n", pair.figure.c_str(),
                 readable(figure->second).c_str(), pair.floor.c_str(),
                 readable(floor->second).c_str(), figure->second / floor->second, pair.goal.c_str());
   }
