@@ -41,17 +41,21 @@ Environment processEnvironment() {
   };
 }
 
+// The fallbacks are asked for only when needed: the refresh tick computes these
+// folders every two seconds, and the password database is a file to parse.
 std::filesystem::path home(const Environment& environment) {
-  return absoluteVariable(environment, "HOME").value_or(passwordDatabaseHome());
+  if (auto home = absoluteVariable(environment, "HOME")) return *home;
+  return passwordDatabaseHome();
 }
 
 std::filesystem::path dataHome(const Environment& environment) {
-  return absoluteVariable(environment, "XDG_DATA_HOME")
-      .value_or(home(environment) / ".local" / "share");
+  if (auto data = absoluteVariable(environment, "XDG_DATA_HOME")) return *data;
+  return home(environment) / ".local" / "share";
 }
 
 std::filesystem::path configHome(const Environment& environment) {
-  return absoluteVariable(environment, "XDG_CONFIG_HOME").value_or(home(environment) / ".config");
+  if (auto config = absoluteVariable(environment, "XDG_CONFIG_HOME")) return *config;
+  return home(environment) / ".config";
 }
 
 std::optional<std::filesystem::path> runtimeHome(const Environment& environment) {
