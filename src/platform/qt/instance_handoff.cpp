@@ -1,16 +1,34 @@
 #include "platform/qt/instance_handoff.h"
 
-#include <QLocalSocket>
-#include <memory>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <system_error>
 #include <thread>
 
 namespace quorvane {
 namespace {
 
-constexpr qint64 kLargestHandoff = 1 << 20;  // far more paths than anyone opens at once
+constexpr qsizetype kLargestHandoff = 1 << 20;  // far more paths than anyone opens at once
 constexpr int kConnectAttempts = 20;
 constexpr auto kConnectPause = std::chrono::milliseconds(150);
-constexpr int kWaitMs = 2000;
+
+std::string systemError(const std::string& what) {
+  return what + ": " + std::generic_category().message(errno);
+}
+
+// None when the path does not fit a socket address.
+std::optional<sockaddr_un> addressOf(const std::filesystem::path& socket) {
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  if (socket.native().size() >= sizeof address.sun_path) return std::nullopt;
+  std::memcpy(address.sun_path, socket.c_str(), socket.native().size() + 1);
+  return address;
+}
 
 }  // namespace
 
@@ -23,58 +41,103 @@ std::vector<std::filesystem::path> parseHandoff(const QByteArray& data) {
   return paths;
 }
 
-HandoffServer::HandoffServer(Receive receive) : receive_(std::move(receive)) {
-  server_.setSocketOptions(QLocalServer::UserAccessOption);
-  QObject::connect(&server_, &QLocalServer::newConnection, &server_, [this] { accept(); });
-}
+HandoffServer::HandoffServer(Receive receive) : receive_(std::move(receive)) {}
+
+HandoffServer::~HandoffServer() = default;
 
 std::optional<std::string> HandoffServer::listen(const std::filesystem::path& socket) {
-  const QString name = QString::fromStdString(socket.string());
+  const std::optional<sockaddr_un> address = addressOf(socket);
+  if (!address) return "The path is too long for a socket: " + socket.string();
+  FileDescriptor fd(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
+  if (!fd) return systemError("socket");
   // Safe only because the caller holds the lock: no live instance owns the socket.
-  QLocalServer::removeServer(name);
-  if (!server_.listen(name)) return server_.errorString().toStdString();
+  ::unlink(socket.c_str());
+  if (::bind(fd.get(), reinterpret_cast<const sockaddr*>(&*address), sizeof *address) != 0) {
+    return systemError(socket.string());
+  }
+  // Only this user may connect; the folder it lies in is private already.
+  ::chmod(socket.c_str(), 0600);
+  if (::listen(fd.get(), 8) != 0) return systemError(socket.string());
+  listening_ = std::move(fd);
+  notifier_ = std::make_unique<QSocketNotifier>(listening_.get(), QSocketNotifier::Read);
+  QObject::connect(notifier_.get(), &QSocketNotifier::activated, [this] { accept(); });
   return std::nullopt;
 }
 
 void HandoffServer::accept() {
-  while (QLocalSocket* socket = server_.nextPendingConnection()) {
-    auto received = std::make_shared<QByteArray>();
-    QObject::connect(socket, &QLocalSocket::readyRead, socket, [socket, received] {
-      received->append(socket->readAll());
-      if (received->size() > kLargestHandoff) socket->abort();
-    });
-    QObject::connect(socket, &QLocalSocket::disconnected, socket, [this, socket, received] {
-      received->append(socket->readAll());
-      socket->deleteLater();
-      if (received->size() > kLargestHandoff) return;
-      std::vector<std::filesystem::path> paths = parseHandoff(*received);
-      if (!paths.empty()) receive_(std::move(paths));
-    });
+  for (;;) {
+    FileDescriptor fd(::accept4(listening_.get(), nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK));
+    if (!fd) return;  // none waiting (or a failed one, which the client sees)
+    const int key = fd.get();
+    Connection& connection = connections_[key];
+    connection.fd = std::move(fd);
+    connection.notifier = std::make_unique<QSocketNotifier>(key, QSocketNotifier::Read);
+    QObject::connect(connection.notifier.get(), &QSocketNotifier::activated,
+                     [this, key] { read(key); });
+  }
+}
+
+void HandoffServer::read(int fd) {
+  auto found = connections_.find(fd);
+  if (found == connections_.end()) return;
+  Connection& connection = found->second;
+  char buffer[65536];
+  for (;;) {
+    const ssize_t got = ::read(fd, buffer, sizeof buffer);
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) return;  // more to come
+    if (got > 0) {
+      connection.received.append(buffer, got);
+      if (connection.received.size() <= kLargestHandoff) continue;
+    }
+    // End of the sender's data, a broken connection, or too much: done with it.
+    const bool whole = got == 0 && connection.received.size() <= kLargestHandoff;
+    QByteArray received = std::move(connection.received);
+    connection.notifier->setEnabled(false);
+    // Not from inside the notifier's own signal: it goes with the connection.
+    connection.notifier.release()->deleteLater();
+    connections_.erase(found);
+    if (!whole) return;
+    std::vector<std::filesystem::path> paths = parseHandoff(received);
+    if (!paths.empty()) receive_(std::move(paths));
+    return;
   }
 }
 
 std::optional<std::string> handOffPaths(const std::filesystem::path& socket,
                                         const std::vector<std::filesystem::path>& paths) {
-  QByteArray data;
+  std::string data;
   for (const auto& path : paths) {
-    data.append(path.native().data(), static_cast<qsizetype>(path.native().size()));
-    data.append('\0');
+    data.append(path.native());
+    data.push_back('\0');
   }
-  QLocalSocket client;
-  const QString name = QString::fromStdString(socket.string());
+  const std::optional<sockaddr_un> address = addressOf(socket);
+  if (!address) return "The path is too long for a socket: " + socket.string();
+  FileDescriptor fd;
   // The running instance listens only once it has started; give it a moment.
   for (int attempt = 0;; ++attempt) {
-    client.connectToServer(name);
-    if (client.waitForConnected(kWaitMs)) break;
-    if (attempt + 1 == kConnectAttempts) return client.errorString().toStdString();
+    fd = FileDescriptor(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    if (!fd) return systemError("socket");
+    if (::connect(fd.get(), reinterpret_cast<const sockaddr*>(&*address), sizeof *address) == 0) {
+      break;
+    }
+    if (attempt + 1 == kConnectAttempts) return systemError(socket.string());
     std::this_thread::sleep_for(kConnectPause);
   }
-  client.write(data);
-  while (client.bytesToWrite() > 0) {
-    if (!client.waitForBytesWritten(kWaitMs)) return client.errorString().toStdString();
+  for (std::size_t sent = 0; sent < data.size();) {
+    const ssize_t wrote = ::send(fd.get(), data.data() + sent, data.size() - sent, MSG_NOSIGNAL);
+    if (wrote < 0 && errno == EINTR) continue;
+    if (wrote < 0) return systemError(socket.string());
+    sent += static_cast<std::size_t>(wrote);
   }
-  client.disconnectFromServer();
-  if (client.state() != QLocalSocket::UnconnectedState) client.waitForDisconnected(kWaitMs);
+  // The end of the data, and a wait (a few seconds at most) until the running
+  // instance has read it all.
+  ::shutdown(fd.get(), SHUT_WR);
+  const timeval patience{5, 0};
+  ::setsockopt(fd.get(), SOL_SOCKET, SO_RCVTIMEO, &patience, sizeof patience);
+  char ignored;
+  while (::read(fd.get(), &ignored, 1) < 0 && errno == EINTR) {
+  }
   return std::nullopt;
 }
 
