@@ -11,6 +11,7 @@
 
 #include "account/account_request.h"
 #include "common/json_document.h"
+#include "common/parsed_content.h"
 #include "platform/application.h"
 #include "platform/platform.h"
 #include "platform/posix/child_process.h"
@@ -133,6 +134,9 @@ class AppDelegate : public ApplicationDelegate, public std::enable_shared_from_t
   bool paused_ = false;
   bool busy_ = false;
   std::optional<Json> account_;  // an object, when known
+  // The last client configuration and status file read, with what they said.
+  mutable ParsedContent<std::optional<std::filesystem::path>> configFolder_;
+  ParsedContent<std::optional<Json>> status_;
 };
 
 }  // namespace quorvane

@@ -20,7 +20,7 @@ std::filesystem::path AppDelegate::engine() const {
 std::optional<std::filesystem::path> AppDelegate::folder() const {
   std::optional<std::string> content = files::readWhole(config());
   if (!content) return std::nullopt;
-  return folderInConfig(*content);
+  return configFolder_.of(std::move(*content), folderInConfig);
 }
 
 std::filesystem::path AppDelegate::syncLog() const {

@@ -23,7 +23,12 @@ void AppDelegate::refresh() {
 
   std::optional<std::string> content;
   if (synced) content = files::readWhole(*synced / ".quorvane" / "status.json");
-  const StatusLook look = statusLook(content, platform_.loop.secondsSince1970());
+  const std::optional<Json> none;
+  const std::optional<Json>& status =
+      content ? status_.of(std::move(*content),
+                           [](const std::string& text) { return parseTopLevelScalars(text); })
+              : none;
+  const StatusLook look = statusLook(status, platform_.loop.secondsSince1970());
   if (statusItem_ && statusItem_->hasButton()) {
     statusItem_->setImage(look.symbol, look.text);
     statusItem_->setToolTip(look.text);

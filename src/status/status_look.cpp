@@ -5,9 +5,11 @@
 namespace quorvane {
 
 StatusLook statusLook(const std::optional<std::string>& content, double now) {
+  return statusLook(content ? parseTopLevelScalars(*content) : std::nullopt, now);
+}
+
+StatusLook statusLook(const std::optional<Json>& status, double now) {
   StatusLook look{kSymbolInProgress, "Waiting to connect"};
-  if (!content) return look;
-  std::optional<Json> status = parseTopLevelScalars(*content);
   if (!status) return look;
 
   const Json* updated = member(*status, "updated_at");

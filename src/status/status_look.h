@@ -3,6 +3,8 @@
 #include <optional>
 #include <string>
 
+#include "common/json_document.h"
+
 namespace quorvane {
 
 // The indicator's symbols.
@@ -24,5 +26,8 @@ struct StatusLook {
 // `content` is none when there is no sync folder or the file could not be read;
 // whatever the file holds gives a look, never an error.
 StatusLook statusLook(const std::optional<std::string>& content, double now);
+// The same for a status file already parsed (parseTopLevelScalars); none when it
+// was missing or not a JSON object.
+StatusLook statusLook(const std::optional<Json>& status, double now);
 
 }  // namespace quorvane
