@@ -24,9 +24,11 @@ std::string host_name() {
   return device_name(name);
 }
 
-// The sync folder must exist, and neither folder may hold the other: the
-// server would otherwise sync its own objects.
-fs::path sync_folder(const std::string& given, const ServerRef& server) {
+// The sync folder must exist. It and the server folder must not hold each other:
+// the server would sync its own objects. Nor may it hold the client configuration:
+// the device secret would be uploaded, and a log kept beside it would change at
+// every pass that uploads it, forever.
+fs::path sync_folder(const std::string& given, const ServerRef& server, const fs::path& config) {
   fs::path folder = fs::absolute(given);
   if (!fs::is_directory(folder))
     throw Failure("The folder " + folder.string() + " does not exist.");
@@ -41,6 +43,10 @@ fs::path sync_folder(const std::string& given, const ServerRef& server) {
   fs::path mine = real(folder), home = real(server.folder);
   if (inside(mine, home) || inside(home, mine))
     throw Failure("The sync folder and the server folder must not lie inside each other.");
+  fs::path settings = fs::absolute(config).parent_path();
+  if (inside(real(settings), mine))
+    throw Failure("The sync folder must not hold this computer’s Quorvane settings in " +
+                  settings.string() + "; choose a dedicated folder.");
   return folder;
 }
 
@@ -65,7 +71,8 @@ int login(const Words& words) {
   Arguments arguments(words, {"--profile", "--folder", "--config"});
   auto request = read_request({"username", "password", "device"});
   Server server(read_connection_file(arguments.value("--profile")));
-  fs::path folder = sync_folder(arguments.value("--folder"), server.ref());
+  fs::path folder =
+      sync_folder(arguments.value("--folder"), server.ref(), arguments.value("--config"));
   Account account = server.sign_in(request["username"], request["password"]);
   Credentials device = server.add_device(account, device_name(request["device"]));
   write_client_config(arguments.value("--config"), {folder, server.ref(), device, nullptr});
@@ -76,7 +83,8 @@ int pair(const Words& words) {
   Arguments arguments(words, {"--invitation", "--folder", "--config"});
   Invitation invitation = read_invitation(arguments.value("--invitation"));
   Server server(invitation.server);
-  fs::path folder = sync_folder(arguments.value("--folder"), server.ref());
+  fs::path folder =
+      sync_folder(arguments.value("--folder"), server.ref(), arguments.value("--config"));
   auto [account, device] = server.accept(invitation, host_name());
   write_client_config(arguments.value("--config"),
                       {folder, server.ref(), device, {{"account", account_details(account)}}});

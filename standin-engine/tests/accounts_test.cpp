@@ -14,6 +14,7 @@ json login_request(const std::string& username, const std::string& password) {
 TEST_F(EngineTest, sign_in_refusals_are_one_sentence_and_write_no_configuration) {
   write_text(root / "notes.txt", "not a connection file");
   fs::create_directories(root / "folder");
+  fs::create_directories(root / "support");
   struct Case {
     const char* what;
     fs::path profile;
@@ -35,6 +36,10 @@ TEST_F(EngineTest, sign_in_refusals_are_one_sentence_and_write_no_configuration)
       {"folder inside the server", profile, server / "objects",
        login_request("ada", admin_password),
        "The sync folder and the server folder must not lie inside each other.\n"},
+      {"folder holding the configuration", profile, root / "support",
+       login_request("ada", admin_password),
+       "The sync folder must not hold this computer’s Quorvane settings in " +
+           (root / "support").string() + "; choose a dedicated folder.\n"},
   };
   for (const auto& c : cases) {
     fs::path config = root / "support" / "client.json";

@@ -6,7 +6,18 @@
 
 namespace quorvane::testing {
 
-AppHarness::AppHarness(std::chrono::milliseconds stopGrace) {
+AppHarness::AppHarness(std::chrono::milliseconds stopGrace)
+    : AppHarness(QUORVANE_FAKE_ENGINE, FakeLoop::kStartTime, stopGrace) {}
+
+AppHarness::AppHarness(const std::filesystem::path& realEngine)
+    : AppHarness(realEngine,
+                 std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch())
+                     .count(),
+                 std::chrono::seconds(10)) {}
+
+AppHarness::AppHarness(const std::filesystem::path& engine, double startTime,
+                       std::chrono::milliseconds stopGrace)
+    : bundle(engine), fake(startTime) {
   fake.system.supportDirectory = dir / "data";
   fake.system.home = dir.path();
   fake.system.bundle = bundle.directory();

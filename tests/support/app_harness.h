@@ -19,6 +19,9 @@ namespace quorvane::testing {
 class AppHarness {
  public:
   explicit AppHarness(std::chrono::milliseconds stopGrace = std::chrono::seconds(10));
+  // With this real engine in the bundle instead, and the clock starting at the real
+  // time, since such an engine stamps its status file with it.
+  explicit AppHarness(const std::filesystem::path& realEngine);
   ~AppHarness();
   AppHarness(const AppHarness&) = delete;
   AppHarness& operator=(const AppHarness&) = delete;
@@ -40,6 +43,10 @@ class AppHarness {
   void launch() { app->applicationDidFinishLaunching(); }
   // The watch process's pid, or -1 when none runs.
   int workerPid() const;
+
+ private:
+  AppHarness(const std::filesystem::path& engine, double startTime,
+             std::chrono::milliseconds stopGrace);
 };
 
 // Whether a process with this pid still exists (a reaped child does not).

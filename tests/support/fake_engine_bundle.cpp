@@ -7,9 +7,10 @@
 
 namespace quorvane::testing {
 
-FakeEngineBundle::FakeEngineBundle() : bundle_(temp_ / "Quorvane.app") {
+FakeEngineBundle::FakeEngineBundle(const std::filesystem::path& program)
+    : bundle_(temp_ / "Quorvane.app") {
   std::filesystem::create_directories(engine().parent_path());
-  std::filesystem::create_symlink(QUORVANE_FAKE_ENGINE, engine());
+  std::filesystem::create_symlink(program, engine());
 }
 
 std::filesystem::path FakeEngineBundle::engine() const {

@@ -15,7 +15,7 @@ namespace quorvane::testing {
 
 // Contents/MacOS/quorvane is a symlink to the fake engine, which keeps its
 // behaviour.json and journal.jsonl beside it (fake_engine.cpp lists the behaviour
-// keys). Removed with everything in it when destroyed.
+// keys), or to another engine given. Removed with everything in it when destroyed.
 class FakeEngineBundle {
  public:
   struct Run {
@@ -27,7 +27,7 @@ class FakeEngineBundle {
     std::string blockedSignals;
   };
 
-  FakeEngineBundle();
+  explicit FakeEngineBundle(const std::filesystem::path& program = QUORVANE_FAKE_ENGINE);
 
   const std::filesystem::path& directory() const { return bundle_; }  // holds Contents
   std::filesystem::path engine() const;  // Contents/MacOS/quorvane, a symlink

@@ -26,7 +26,7 @@ class FakeLoop : public Loop {
  public:
   static constexpr double kStartTime = 1'800'000'000.0;
 
-  FakeLoop() = default;
+  explicit FakeLoop(double startTime = kStartTime) : now_(startTime) {}
   ~FakeLoop() override;  // waits for background work still running
   FakeLoop(const FakeLoop&) = delete;
   FakeLoop& operator=(const FakeLoop&) = delete;

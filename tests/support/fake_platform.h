@@ -14,6 +14,8 @@ namespace quorvane::testing {
 // The whole port, faked: a loop with a virtual clock, a desktop with a scripted
 // person, and a session whose facts the test sets.
 struct FakePlatform {
+  explicit FakePlatform(double startTime = FakeLoop::kStartTime) : loop(startTime) {}
+
   FakeLoop loop;
   FakeUi ui{loop};
   FakeSystem system;

@@ -1,0 +1,213 @@
+// The front end's flows against the real stand-in engine: a server made with
+// server-init, computers that are each an application over the fake platform with
+// a home of its own, and the engine's own watch processes.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <thread>
+
+#include "engine/command_runner.h"
+#include "support/app_harness.h"
+
+namespace quorvane::testing {
+namespace {
+
+using namespace std::chrono_literals;
+
+const std::string kAdaPassword = "ada’s long password", kBobPassword = "bob’s first password",
+                  kNewPassword = "ada’s newer password";
+
+// The engine run as the administrator's tool; the test fails unless it succeeds.
+void engine(const std::vector<std::string>& arguments,
+            const std::optional<std::string>& input = std::nullopt) {
+  const EngineResult result = runEngineCommand(QUORVANE_STANDIN_ENGINE, arguments, input);
+  ASSERT_EQ(result.status, 0) << result.text;
+}
+
+// A server folder whose first administrator is "ada", and its connection file.
+struct Server {
+  Server() {
+    engine({"server-init", "--server", dir / "server", "--output", connection},
+           Json{{"username", "ada"}, {"display_name", "Ada"}, {"password", kAdaPassword}}.dump());
+  }
+  std::filesystem::path invite(const std::string& username) const {
+    const std::filesystem::path invitation = dir / (username + ".quorvane-invitation");
+    engine({"invite", "--server", dir / "server", "--username", username, "--output", invitation});
+    return invitation;
+  }
+
+  TempDir dir;
+  std::filesystem::path connection = dir / "Quorvane Home.quorvane-server";
+};
+
+// A computer with its own home and sync folder, not yet launched.
+struct Computer : AppHarness {
+  explicit Computer(std::string host = "Test Computer") : AppHarness(QUORVANE_STANDIN_ENGINE) {
+    fake.system.hostName = std::move(host);
+    std::filesystem::create_directories(syncFolder());
+  }
+
+  // The person's answers once the flow knows the server: account, folder, result.
+  void expectSignIn(const std::string& username, const std::string& password) {
+    fake.ui.person.expectAlert("Sign in to Quorvane")
+        .type(0, username)
+        .type(1, password)
+        .press("Sign In");
+    fake.ui.person.expectOpenPanel().choose(syncFolder());
+    fake.ui.person.expectAlert("Signed in");
+  }
+  // Launched, the person answers the setup chooser with `button`, then the dialogs
+  // that `script` expects; the flow runs to its end.
+  void connectAtLaunch(const std::string& button, const std::function<void()>& script) {
+    fake.ui.person.expectAlert("Connect this Mac").press(button);
+    script();
+    launch();
+    fake.loop.advance(0.5);
+    fake.loop.runUntilIdle();
+  }
+  void signInAtLaunch(const Server& server, const std::string& username,
+                      const std::string& password) {
+    connectAtLaunch("Sign In", [&] {
+      fake.ui.person.expectOpenPanel().choose(server.connection);
+      expectSignIn(username, password);
+    });
+  }
+
+  // Waits, boundedly, for the watch process's pass to end in sync; then one
+  // refresh tick reads its status file.
+  void waitForSync() {
+    const auto deadline = std::chrono::steady_clock::now() + 20s;
+    for (;;) {
+      const std::optional<Json> status = parseJson(readFile(statusFile()));
+      const Json* state = status ? member(*status, "state") : nullptr;
+      if (state && *state == "synced") break;
+      ASSERT_LT(std::chrono::steady_clock::now(), deadline)
+          << "no pass ended in sync; the sync log:\n"
+          << readFile(app->syncLog());
+      std::this_thread::sleep_for(20ms);
+    }
+    fake.loop.advance(2.0);
+  }
+  std::string symbol() const { return fake.ui.statusItem().images.back().symbol; }
+
+  // One pass made by the test, with the application's watch paused; whether it
+  // ended in sync.
+  bool pass() {
+    fake.ui.choose("Pause Syncing");
+    const EngineResult result = runEngineCommand(
+        QUORVANE_STANDIN_ENGINE, {"watch", "--config", app->config(), "--once"}, std::nullopt);
+    fake.ui.choose("Resume Syncing");
+    return result.status == 0;
+  }
+  std::string file(const std::string& name) const { return readFile(syncFolder() / name); }
+};
+
+TEST(StandInEngine, SignedInComputersSyncAndARestoreReachesTheOther) {
+  Server server;
+  Computer first;
+  writeFile(first.syncFolder() / "notes.txt", "first draft");
+  first.signInAtLaunch(server, "ada", kAdaPassword);
+  EXPECT_EQ(parseJson(readFile(first.app->config())).value_or(Json())["folder"],
+            first.syncFolder().string());
+  ASSERT_GT(first.workerPid(), 0);
+  first.waitForSync();
+  EXPECT_EQ(first.symbol(), "checkmark.icloud");
+
+  // The second computer signs in with the connection file opened with the app.
+  Computer second("Second Computer");
+  second.expectSignIn("ada", kAdaPassword);
+  second.launch();
+  second.app->applicationOpen({server.connection});
+  second.fake.loop.runUntilIdle();
+  second.waitForSync();
+  EXPECT_EQ(second.symbol(), "checkmark.icloud");
+  EXPECT_EQ(second.file("notes.txt"), "first draft");
+  writeFile(second.syncFolder() / "notes.txt", "second draft");
+  ASSERT_TRUE(second.pass());
+
+  // The first computer's history lists both versions, newest first, and restores
+  // the older one.
+  first.fake.ui.person.expectAlert("Restore a file version").select(0, 1);
+  first.fake.ui.person.expectAlert("Version restored");
+  first.fake.ui.choose("Version History…");
+  first.fake.loop.runUntilIdle();
+  const auto& alerts = first.fake.ui.alerts;
+  const auto restore = std::find_if(alerts.begin(), alerts.end(), [](const Alert& alert) {
+    return alert.messageText == "Restore a file version";
+  });
+  ASSERT_NE(restore, alerts.end());
+  const std::vector<std::string>& versions = restore->accessory->fields.at(0).items;
+  ASSERT_EQ(versions.size(), 2u);
+  for (const auto& [label, device] :
+       {std::pair(versions[0], "SecondComputer"), std::pair(versions[1], "TestComputer")}) {
+    EXPECT_TRUE(label.starts_with("notes.txt — ") && label.ends_with(std::string(" — ") + device))
+        << label;
+  }
+  EXPECT_GT(first.workerPid(), 0);
+
+  ASSERT_TRUE(second.pass());
+  EXPECT_EQ(second.file("notes.txt"), "first draft");
+  // The second draft was set aside where the menu looks for it.
+  second.fake.ui.choose("Recovered Local Files");
+  EXPECT_EQ(second.fake.ui.opened, (std::vector{second.syncFolder() / ".quorvane/recovered"}));
+}
+
+TEST(StandInEngine, AUserTheAdministratorCreatesSignsInElsewhereAndAnInvitationPairs) {
+  Server server;
+  Computer admin;
+  writeFile(admin.syncFolder() / "ada.txt", "Ada’s");
+  admin.signInAtLaunch(server, "ada", kAdaPassword);
+  admin.waitForSync();
+  admin.fake.ui.person.expectAlert("Create a private user account")
+      .type(1, "bob")
+      .type(3, "Bob")
+      .type(5, kBobPassword)
+      .type(7, kBobPassword);
+  admin.fake.ui.person.expectAlert("Account created");
+  admin.fake.ui.choose("Create User…");
+  admin.fake.loop.runUntilIdle();
+
+  // Bob's files are his own: he sees none of Ada's.
+  Computer bob;
+  bob.signInAtLaunch(server, "bob", kBobPassword);
+  bob.waitForSync();
+  EXPECT_EQ(bob.symbol(), "checkmark.icloud");
+  EXPECT_FALSE(std::filesystem::exists(bob.syncFolder() / "ada.txt"));
+
+  Computer laptop;
+  laptop.connectAtLaunch("Use Pairing Invitation", [&] {
+    laptop.fake.ui.person.expectOpenPanel().choose(server.invite("ada"));
+    laptop.fake.ui.person.expectOpenPanel().choose(laptop.syncFolder());
+    laptop.fake.ui.person.expectAlert("Ready to sync");
+  });
+  Json config = parseJson(readFile(laptop.app->config())).value_or(Json());
+  EXPECT_EQ(config["invitation"]["account"]["username"], "ada");
+  laptop.waitForSync();
+  EXPECT_EQ(laptop.symbol(), "checkmark.icloud");
+  EXPECT_EQ(laptop.file("ada.txt"), "Ada’s");
+
+  // A new password signs the laptop out until it signs in again with it.
+  admin.fake.ui.person.expectAlert("Ada").press("Change Password…");
+  admin.fake.ui.person.expectAlert("Change your password")
+      .type(3, kAdaPassword)
+      .type(5, kNewPassword)
+      .type(7, kNewPassword);
+  admin.fake.ui.person.expectAlert("Account updated");
+  admin.fake.ui.choose("Account…");
+  admin.fake.loop.runUntilIdle();
+  EXPECT_FALSE(laptop.pass());
+  laptop.fake.loop.advance(2.0);
+  EXPECT_EQ(laptop.symbol(), "exclamationmark.icloud");
+  laptop.fake.ui.person.expectAlert("Sign in again")
+      .type(0, "ada")
+      .type(1, kNewPassword)
+      .press("Sign In");
+  laptop.fake.ui.person.expectAlert("Signed in");
+  laptop.fake.ui.choose("Sign In Again…");
+  laptop.fake.loop.runUntilIdle();
+  EXPECT_TRUE(laptop.pass());
+}
+
+}  // namespace
+}  // namespace quorvane::testing
