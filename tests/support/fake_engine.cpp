@@ -133,12 +133,17 @@ std::string substitute(std::string text, const std::vector<std::string>& argumen
 }
 
 // What the engine was given, taken before it changes anything itself.
-Json startingState(const std::vector<std::string>& arguments) {
+std::string environment() {
   std::ifstream environ("/proc/self/environ", std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(environ), {});
+}
+
+Json startingState(const std::vector<std::string>& arguments) {
+  std::vector<int> fds = openDescriptors();  // before anything here opens a file
   return {{"argv", arguments},
-          {"environ", std::string(std::istreambuf_iterator<char>(environ), {})},
+          {"environ", environment()},
           {"pid", ::getpid()},
-          {"fds", openDescriptors()},
+          {"fds", fds},
           {"ignored_signals", signalMask("SigIgn")},
           {"blocked_signals", signalMask("SigBlk")}};
 }
