@@ -1,15 +1,16 @@
 #include "app/app_delegate.h"
 #include "app/client_config.h"
+#include "common/path_join.h"
 #include "platform/posix/files.h"
 
 namespace quorvane {
 
 std::filesystem::path AppDelegate::support() const {
-  return platform_.system.applicationSupportDirectory() / "Quorvane";
+  return joinPath(platform_.system.applicationSupportDirectory(), "Quorvane");
 }
 
 std::filesystem::path AppDelegate::config() const {
-  return support() / "client.json";
+  return joinPath(platform_.system.applicationSupportDirectory(), "Quorvane/client.json");
 }
 
 std::filesystem::path AppDelegate::engine() const {
@@ -24,7 +25,7 @@ std::optional<std::filesystem::path> AppDelegate::folder() const {
 }
 
 std::filesystem::path AppDelegate::syncLog() const {
-  return support() / "sync.log";
+  return joinPath(platform_.system.applicationSupportDirectory(), "Quorvane/sync.log");
 }
 
 }  // namespace quorvane

@@ -1,4 +1,5 @@
 #include "app/app_delegate.h"
+#include "common/path_join.h"
 #include "common/text.h"
 #include "platform/posix/files.h"
 #include "status/status_look.h"
@@ -22,7 +23,7 @@ void AppDelegate::refresh() {
   if (!worker_ && synced) start();
 
   std::optional<std::string> content;
-  if (synced) content = files::readWhole(*synced / ".quorvane" / "status.json");
+  if (synced) content = files::readWhole(joinPath(*synced, ".quorvane/status.json"));
   const std::optional<Json> none;
   const std::optional<Json>& status =
       content ? status_.of(std::move(*content),
