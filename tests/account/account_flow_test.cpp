@@ -5,7 +5,6 @@
 namespace quorvane::testing {
 namespace {
 
-constexpr bool busy = true;
 const std::string kInfo = "account-info --config {config}";
 const std::string kPassword = "account-password --config {config}";
 const std::string kCreate = "account-create --config {config}";
@@ -35,45 +34,42 @@ std::string engine(const Json& details, const Json& change = Json::object()) {
       .dump();
 }
 
+std::string failing(const std::string& command, const std::string& text) {
+  return Json{{command, {{"stderr", text}, {"exit_code", 3}}}}.dump();
+}
+
 TEST(ShowAccount, LoadsTheDetailsAndChangesTheSignInWithTheWatchHeldStopped) {
   const Json full = {
       {"username", "ana"}, {"display_name", "Ana Example"}, {"password_set", true}, {"admin", 1}};
   const Json fromConfig = {{"username", "from-config"}};
-  const Step changeOffered = {"Ana Example", busy, "Change Password…"};
+  const Step changeOffered = {A, "Ana Example +busy", "Change Password…"};
   // The account is replaced only by a successful load, not by the password change.
   const struct {
     FlowCase flow;
     Json accountAfter;
   } cases[] = {
       {{"the engine fails",
-        Json{{"account-info", {{"stderr", "unreachable\n"}, {"exit_code", 3}}}}.dump(),
-        {{"Could not load account"}},
+        failing("account-info", "unreachable\n"),
+        {{A, "Could not load account"}},
         {kInfo},
         std::nullopt,
         "unreachable\n"},
        fromConfig},
-      {{"Done sends nothing more",
-        engine(full),
-        {{"Ana Example", busy, "Done"}},
-        {kInfo},
-        std::nullopt,
-        "Username: ana\n\nYour files are private to this account. You can sign in on other "
-        "Macs with your username and password."},
+      {{"Done sends nothing more", engine(full), {{A, "Ana Example +busy", "Done"}}, {kInfo}},
        full},
       {{"setting up sign-in: no current password, username \"owner\", no display name",
         engine(Json::object()),
-        {{"Your account", busy, "Set Up Sign-In…"},
-         {"Set up your account", busy, "", {{3, kGood}, {5, kGood}}},
-         {"Account updated"}},
+        {{A, "Your account +busy", "Set Up Sign-In…"},
+         {A, "Set up your account +busy", "", {{3, kGood}, {5, kGood}}},
+         {A, "Account updated"}},
         {kInfo, kPassword},
-        request("owner", "", ""),
-        "Your sign-in details are ready."},
+        request("owner", "", "")},
        Json::object()},
       {{"the engine refuses the change",
         engine(full, {{"stdout", "wrong password"}, {"exit_code", 1}}),
         {changeOffered,
-         {"Change your password", busy, "", {{1, "ana2"}, {3, "old"}, {5, kGood}, {7, kGood}}},
-         {"Could not update account"}},
+         {A, "Change your password +busy", "", {{1, "ana2"}, {3, "old"}, {5, kGood}, {7, kGood}}},
+         {A, "Could not update account"}},
         {kInfo, kPassword},
         request("ana2", "", "old"),
         "wrong password"},
@@ -81,8 +77,8 @@ TEST(ShowAccount, LoadsTheDetailsAndChangesTheSignInWithTheWatchHeldStopped) {
       {{"a form refused by its validation",
         engine(full),
         {changeOffered,
-         {"Change your password", busy, "", {{5, "short"}, {7, "shorter"}}},
-         {"Passwords differ", busy}},
+         {A, "Change your password +busy", "", {{5, "short"}, {7, "shorter"}}},
+         {A, "Passwords differ +busy"}},
         {kInfo}},
        full},
   };
@@ -96,35 +92,36 @@ TEST(ShowAccount, LoadsTheDetailsAndChangesTheSignInWithTheWatchHeldStopped) {
 
 TEST(CreateUser, AsksAFreshAccountInfoAndCreatesOnlyForAnAdministrator) {
   const Json admin = {{"username", "root"}, {"admin", true}};
-  const Step form = {
-      "Create a private user account", busy, "", {{3, "Bob B."}, {5, kGood}, {7, kGood}}};
+  const std::string form = "Create a private user account +busy";
+  const Step filled = {A, form, "", {{3, "Bob B."}, {5, kGood}, {7, kGood}}};
   const std::vector<FlowCase> cases = {
       {"an administrator creates a user",
        engine(admin),
-       {form, {"Account created"}},
+       {filled, {A, "Account created"}},
        {kInfo, kCreate},
-       request("", "Bob B.", ""),
-       "Give the user their username and initial password privately. Install this app on their "
-       "Mac and choose Sign In. They can change their password in Account."},
+       request("", "Bob B.", "")},
       {"not an administrator",
        engine({{"admin", "true"}}),
-       {{"Administrator access needed"}},
-       {kInfo},
-       std::nullopt,
-       "Ask your administrator to create the account."},
+       {{A, "Administrator access needed"}},
+       {kInfo}},
       {"the load fails",
-       Json{{"account-info", {{"stdout", "no server"}, {"exit_code", 1}}}}.dump(),
-       {{"Could not load account"}},
+       failing("account-info", "no server"),
+       {{A, "Could not load account"}},
        {kInfo},
        std::nullopt,
        "no server"},
       {"the engine refuses",
        engine(admin, {{"stdout", "name taken"}, {"exit_code", 4}}),
-       {form, {"Could not create account"}},
+       {filled, {A, "Could not create account"}},
        {kInfo, kCreate},
        std::nullopt,
        "name taken"},
-      {"cancelled", engine(admin), {{"Create a private user account", busy, "Cancel"}}, {kInfo}},
+      {"cancelled", engine(admin), {{A, form, "Cancel"}}, {kInfo}},
+      {"11 bytes refused",
+       engine(admin),
+       {{A, form, "", {{5, "abcdefghijk"}, {7, "abcdefghijk"}}},
+        {A, "Use a longer password +busy"}},
+       {kInfo}},
   };
   const Json fromConfig = {{"username", "ana"}, {"admin", true}};
   for (const FlowCase& c : cases) {
@@ -136,52 +133,29 @@ TEST(CreateUser, AsksAFreshAccountInfoAndCreatesOnlyForAnAdministrator) {
 }
 
 TEST(ExportServer, SavesThroughTheEngineWhileTheSameWatchKeepsRunning) {
-  const struct {
-    const char* name;
-    Json behaviour;
-    std::optional<std::filesystem::path> chosen;
-    std::optional<std::string> failure;
-  } cases[] = {
-      {"success is silent", Json::object(), "/tmp/Other name.txt", std::nullopt},
+  const std::string panel = "Export server connection +watch";
+  const std::vector<FlowCase> cases = {
+      {"success is silent",
+       "",
+       {{S, panel, "/tmp/Other name.txt"}},
+       {"export-profile --config {config} --output /tmp/Other name.txt"}},
       {"failure shows the engine's text",
-       {{"export-profile", {{"stderr", "no certificate"}, {"exit_code", 2}}}},
-       "/tmp/Quorvane Home.quorvane-server",
+       failing("export-profile", "no certificate"),
+       {{S, panel, "/tmp/Q.quorvane-server"}, {A, "Could not export +watch"}},
+       {"export-profile --config {config} --output /tmp/Q.quorvane-server"},
+       std::nullopt,
        "no certificate"},
-      {"cancel runs nothing", Json::object(), std::nullopt, std::nullopt},
+      {"cancel runs nothing", "", {{S, panel}}},
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
+  for (const FlowCase& c : cases) {
     AppHarness h;
-    h.bundle.setBehaviour(c.behaviour.dump());
+    if (!c.behaviour.empty()) h.bundle.setBehaviour(c.behaviour);
     h.configure();
     h.launch();
     const int watch = h.workerPid();
-    PanelAnswer& panel = h.fake.ui.person.expectSavePanel();
-    if (c.chosen) panel.choose(*c.chosen);
-    std::vector<std::string> seen = {"Export server connection +watch"};
-    if (c.failure) {
-      h.fake.ui.person.expectAlert("Could not export");
-      seen.push_back("Could not export +watch");
-    }
-    FlowTrace trace(h);
-    h.fake.ui.choose("Export Server Connection…");
-    h.fake.loop.runUntilIdle();
-
-    EXPECT_EQ(trace.seen(), seen);
-    EXPECT_EQ(h.fake.ui.savePanels.at(0),
-              (SavePanel{"Export server connection",
-                         "This contains the server address and certificate, with no account "
-                         "credentials. Share it with users who need to sign in.",
-                         "Quorvane Home.quorvane-server", std::nullopt}));
-    std::vector<std::string> commands;
-    if (c.chosen)
-      commands.push_back("export-profile --config {config} --output " + c.chosen->string());
-    EXPECT_EQ(trace.commandLines(), commands);
-    std::optional<std::string> shown;
-    if (!h.fake.ui.alerts.empty()) shown = h.fake.ui.alerts.back().informativeText;
-    EXPECT_EQ(shown, c.failure);
-    EXPECT_FALSE(h.app->busy());
-    EXPECT_EQ(h.workerPid(), watch);
+    runFlow(h, c, [&] { h.fake.ui.choose("Export Server Connection…"); });
+    EXPECT_EQ(h.fake.ui.savePanels.at(0).nameFieldStringValue, "Quorvane Home.quorvane-server");
+    EXPECT_EQ(h.workerPid(), watch) << c.name;
   }
 }
 
