@@ -38,26 +38,34 @@ std::string failing(const std::string& command, const std::string& text) {
   return Json{{command, {{"stderr", text}, {"exit_code", 3}}}}.dump();
 }
 
-TEST(ShowAccount, LoadsTheDetailsAndChangesTheSignInWithTheWatchHeldStopped) {
+// Both ask the engine afresh with the watch stopped; "Account…" replaces the account
+// only by a successful load, "Create User…" never; only true makes an administrator.
+TEST(AccountFlows, LoadTheDetailsAndChangeTheSignInOrCreateAUserWithTheWatchHeldStopped) {
   const Json full = {
       {"username", "ana"}, {"display_name", "Ana Example"}, {"password_set", true}, {"admin", 1}};
+  const Json admin = {{"username", "root"}, {"admin", true}};
   const Json fromConfig = {{"username", "from-config"}};
+  const std::string account = "Account…", create = "Create User…";
   const Step changeOffered = {A, "Ana Example +busy", "Change Password…"};
-  // The account is replaced only by a successful load, not by the password change.
+  const std::string form = "Create a private user account +busy";
+  const Step filled = {A, form, "", {{3, "Bob B."}, {5, kGood}, {7, kGood}}};
   const struct {
+    std::string menu;
     FlowCase flow;
-    Json accountAfter;
+    Json accountAfter = {{"username", "from-config"}};
   } cases[] = {
-      {{"the engine fails",
+      {account,
+       {"the engine fails",
         failing("account-info", "unreachable\n"),
         {{A, "Could not load account"}},
         {kInfo},
         std::nullopt,
-        "unreachable\n"},
-       fromConfig},
-      {{"Done sends nothing more", engine(full), {{A, "Ana Example +busy", "Done"}}, {kInfo}},
+        "unreachable\n"}},
+      {account,
+       {"Done sends nothing more", engine(full), {{A, "Ana Example +busy", "Done"}}, {kInfo}},
        full},
-      {{"setting up sign-in: no current password, username \"owner\", no display name",
+      {account,
+       {"setting up sign-in: no current password, username \"owner\", no display name",
         engine(Json::object()),
         {{A, "Your account +busy", "Set Up Sign-In…"},
          {A, "Set up your account +busy", "", {{3, kGood}, {5, kGood}}},
@@ -65,7 +73,8 @@ TEST(ShowAccount, LoadsTheDetailsAndChangesTheSignInWithTheWatchHeldStopped) {
         {kInfo, kPassword},
         request("owner", "", "")},
        Json::object()},
-      {{"the engine refuses the change",
+      {account,
+       {"the engine refuses the change",
         engine(full, {{"stdout", "wrong password"}, {"exit_code", 1}}),
         {changeOffered,
          {A, "Change your password +busy", "", {{1, "ana2"}, {3, "old"}, {5, kGood}, {7, kGood}}},
@@ -74,61 +83,52 @@ TEST(ShowAccount, LoadsTheDetailsAndChangesTheSignInWithTheWatchHeldStopped) {
         request("ana2", "", "old"),
         "wrong password"},
        full},
-      {{"a form refused by its validation",
+      {account,
+       {"passwords differ",
         engine(full),
         {changeOffered,
          {A, "Change your password +busy", "", {{5, "short"}, {7, "shorter"}}},
          {A, "Passwords differ +busy"}},
         {kInfo}},
        full},
+      {create,
+       {"an administrator creates a user",
+        engine(admin),
+        {filled, {A, "Account created"}},
+        {kInfo, kCreate},
+        request("", "Bob B.", "")}},
+      {create,
+       {"not an administrator",
+        engine({{"admin", "true"}}),
+        {{A, "Administrator access needed"}},
+        {kInfo}}},
+      {create,
+       {"the load fails",
+        failing("account-info", "no server"),
+        {{A, "Could not load account"}},
+        {kInfo},
+        std::nullopt,
+        "no server"}},
+      {create,
+       {"the engine refuses",
+        engine(admin, {{"stdout", "name taken"}, {"exit_code", 4}}),
+        {filled, {A, "Could not create account"}},
+        {kInfo, kCreate},
+        std::nullopt,
+        "name taken"}},
+      {create, {"cancelled", engine(admin), {{A, form, "Cancel"}}, {kInfo}}},
+      {create,
+       {"11 bytes refused",
+        engine(admin),
+        {{A, form, "", {{5, "abcdefghijk"}, {7, "abcdefghijk"}}},
+         {A, "Use a longer password +busy"}},
+        {kInfo}}},
   };
   for (const auto& c : cases) {
     AppHarness h;
     configureWithAccount(h, fromConfig);
-    expectFlow(h, "Account…", c.flow);
+    expectFlow(h, c.menu, c.flow);
     EXPECT_EQ(h.app->account(), c.accountAfter) << c.flow.name;
-  }
-}
-
-TEST(CreateUser, AsksAFreshAccountInfoAndCreatesOnlyForAnAdministrator) {
-  const Json admin = {{"username", "root"}, {"admin", true}};
-  const std::string form = "Create a private user account +busy";
-  const Step filled = {A, form, "", {{3, "Bob B."}, {5, kGood}, {7, kGood}}};
-  const std::vector<FlowCase> cases = {
-      {"an administrator creates a user",
-       engine(admin),
-       {filled, {A, "Account created"}},
-       {kInfo, kCreate},
-       request("", "Bob B.", "")},
-      {"not an administrator",
-       engine({{"admin", "true"}}),
-       {{A, "Administrator access needed"}},
-       {kInfo}},
-      {"the load fails",
-       failing("account-info", "no server"),
-       {{A, "Could not load account"}},
-       {kInfo},
-       std::nullopt,
-       "no server"},
-      {"the engine refuses",
-       engine(admin, {{"stdout", "name taken"}, {"exit_code", 4}}),
-       {filled, {A, "Could not create account"}},
-       {kInfo, kCreate},
-       std::nullopt,
-       "name taken"},
-      {"cancelled", engine(admin), {{A, form, "Cancel"}}, {kInfo}},
-      {"11 bytes refused",
-       engine(admin),
-       {{A, form, "", {{5, "abcdefghijk"}, {7, "abcdefghijk"}}},
-        {A, "Use a longer password +busy"}},
-       {kInfo}},
-  };
-  const Json fromConfig = {{"username", "ana"}, {"admin", true}};
-  for (const FlowCase& c : cases) {
-    AppHarness h;
-    configureWithAccount(h, fromConfig);
-    expectFlow(h, "Create User…", c);
-    EXPECT_EQ(h.app->account(), fromConfig) << c.name;
   }
 }
 

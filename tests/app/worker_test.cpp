@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "status/status_look.h"
 #include "support/app_harness.h"
 #include "support/engine_gate.h"
 
@@ -48,38 +49,52 @@ TEST(Worker, EachWatchAppendsBothStreamsToTheLogUntilItHasGrownTooLarge) {
   }
 }
 
-TEST(Worker, PauseStopsTheWatchAndKeepsTheIconResumeStartsOneAtOnceQuitEndsIt) {
-  AppHarness h;
-  h.configure();
-  h.launch();
-  h.writeStatus("synced", "All files up to date");
-  h.fake.loop.advance(2.0);
-  const StatusItemRecord before = h.fake.ui.statusItem();
-  const int first = h.workerPid();
-  ASSERT_GT(first, 0);
+// While paused, and while a command runs, the watch waits and the icon stays as it
+// was; at the end of either a watch starts at once and the status shows again.
+TEST(Worker, PausedOrBusyTheWatchWaitsAndTheIconStaysThenSyncingResumesAtOnce) {
+  for (const bool paused : {true, false}) {
+    SCOPED_TRACE(paused ? "paused" : "busy");
+    AppHarness h;
+    EngineGate gate;
+    h.configure();
+    h.launch();
+    h.writeStatus("synced", "All files up to date");
+    h.fake.loop.advance(2.0);
+    const StatusItemRecord before = h.fake.ui.statusItem();
+    const int first = h.workerPid();
+    ASSERT_GT(first, 0);
 
-  h.fake.ui.choose("Pause Syncing");
-  EXPECT_EQ(h.app->worker(), nullptr);
-  EXPECT_FALSE(processExists(first));
-  h.writeStatus("waiting", "Server unreachable");
-  h.app->start();
-  h.fake.loop.advance(10.0);
-  EXPECT_EQ(h.app->worker(), nullptr);
-  EXPECT_EQ(h.fake.ui.statusItem().images, before.images);
-  EXPECT_EQ(h.fake.ui.statusItem().toolTips, before.toolTips);
-  EXPECT_EQ(h.fake.ui.statusLines().back(), "Paused");
+    if (paused) {
+      h.fake.ui.choose("Pause Syncing");
+    } else {
+      h.bundle.setBehaviour(Json{{"history", {{"write_files", gate.writeFiles()}}}}.dump());
+      h.app->stop();
+      h.app->run({"history"}, std::nullopt, [](std::int32_t, const std::string&) {});
+    }
+    EXPECT_FALSE(processExists(first));
+    h.writeStatus("waiting", "Server unreachable");
+    h.app->start();
+    h.fake.loop.advance(6.0);  // a busy engine waits at the gate meanwhile
+    EXPECT_EQ(h.app->worker(), nullptr);
+    EXPECT_EQ(h.fake.ui.statusItem().images, before.images);
+    EXPECT_EQ(h.fake.ui.statusItem().toolTips, before.toolTips);
+    EXPECT_EQ(h.fake.ui.statusLines().back(), paused ? "Paused" : "Working…");
 
-  const std::size_t menusBefore = h.fake.ui.statusItem().menus.size();
-  h.fake.ui.choose("Resume Syncing");
-  const int second = h.workerPid();
-  EXPECT_GT(second, 0);
-  EXPECT_EQ(h.fake.ui.statusItem().menus.size(), menusBefore + 1) << "refreshed after resuming";
-  EXPECT_EQ(h.fake.ui.menu()[3].title, "Pause Syncing");
-
-  h.fake.ui.choose("Quit Quorvane");
-  EXPECT_EQ(h.fake.ui.terminations, std::vector<TerminateReply>{TerminateReply::now});
-  EXPECT_EQ(h.app->worker(), nullptr);
-  EXPECT_FALSE(processExists(second));
+    if (paused) {
+      h.fake.ui.choose("Resume Syncing");
+    } else {
+      gate.pass();
+      h.fake.loop.runUntilIdle();
+    }
+    const int second = h.workerPid();
+    EXPECT_GT(second, 0) << "at once, not at the next tick";
+    EXPECT_EQ(h.fake.ui.statusItem().images.back(),
+              (StatusImage{kSymbolWaiting, "Server unreachable"}));
+    EXPECT_EQ(h.fake.ui.menu()[3].title, "Pause Syncing");
+    h.fake.ui.choose("Quit Quorvane");
+    EXPECT_EQ(h.fake.ui.terminations, std::vector<TerminateReply>{TerminateReply::now});
+    EXPECT_FALSE(processExists(second));
+  }
 }
 
 TEST(Worker, ALateReportKeepsTheNewWatchWhichStopKillsIfItIgnoresTermination) {
