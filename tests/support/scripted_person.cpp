@@ -3,9 +3,10 @@
 namespace quorvane::testing {
 
 std::optional<Dialog> ScriptedPerson::take(Dialog::Kind kind, const std::string& title) {
-  if (answers_.empty() || answers_.front().kind != kind || answers_.front().title != title) {
-    return std::nullopt;
-  }
+  if (answers_.empty()) return std::nullopt;
+  const Dialog& next = answers_.front();
+  const bool anyTitle = kind != Dialog::alert && next.title.empty();
+  if (next.kind != kind || (next.title != title && !anyTitle)) return std::nullopt;
   Dialog taken = std::move(answers_.front());
   answers_.pop_front();
   return taken;
@@ -13,7 +14,9 @@ std::optional<Dialog> ScriptedPerson::take(Dialog::Kind kind, const std::string&
 
 std::vector<std::string> ScriptedPerson::unused() const {
   std::vector<std::string> descriptions;
-  for (const Dialog& answer : answers_) descriptions.push_back("\"" + answer.title + "\"");
+  for (const Dialog& answer : answers_) {
+    descriptions.push_back(answer.title.empty() ? "a panel" : "\"" + answer.title + "\"");
+  }
   return descriptions;
 }
 
