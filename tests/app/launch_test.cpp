@@ -87,7 +87,7 @@ TEST(Launch, EnablesLoginOnlyForTheWholeArgumentAndLogsAFailure) {
       {{"quorvane-menubar", "--enable-login"}, true},
       {{"quorvane-menubar", "-v", "--enable-login"}, true},
       {{"quorvane-menubar", "--enable-login=yes", "--Enable-Login"}, false},
-      {{"--enable-login"}, false},
+      {{"--enable-login", "-v"}, false},  // the program's own name is not an argument
       {{"quorvane-menubar", "--enable-login"}, true, "Operation not permitted"},
   };
   for (const auto& c : cases) {
