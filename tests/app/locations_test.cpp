@@ -3,7 +3,7 @@
 #include <string>
 
 #include "app/client_config.h"
-#include "support/app_harness.h"
+#include "common/json_document.h"
 
 namespace quorvane::testing {
 namespace {
@@ -45,17 +45,6 @@ TEST(ClientConfig, AccountIsTheInvitationsAccountObjectWhole) {
       {"100,000 levels", R"({"invitation": {"account": )" + kDeep + "}}", std::nullopt},
   };
   for (const auto& c : cases) EXPECT_EQ(accountInConfig(c.content), c.account) << c.name;
-}
-
-// The paths themselves are used by every test that launches the fake engine.
-TEST(Locations, ReadTheFolderAfreshAndCreateNothing) {
-  AppHarness h;
-  EXPECT_EQ(h.app->folder(), std::nullopt);
-  h.writeConfig(R"({"folder": "/one"})");
-  EXPECT_EQ(h.app->folder(), std::filesystem::path("/one"));
-  h.writeConfig(R"({"folder": "/two"})");
-  EXPECT_EQ(h.app->folder(), std::filesystem::path("/two"));
-  EXPECT_FALSE(std::filesystem::exists(h.app->syncLog()));
 }
 
 }  // namespace
