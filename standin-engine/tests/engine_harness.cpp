@@ -9,16 +9,10 @@
 
 namespace {
 
-std::vector<char*> argv_of(const std::vector<std::string>& arguments) {
-  static const std::string engine = QUORVANE_STANDIN_ENGINE;
-  std::vector<char*> argv{const_cast<char*>(engine.c_str())};
+pid_t spawn(const std::vector<std::string>& arguments, int input, int output) {
+  std::vector<char*> argv{const_cast<char*>(QUORVANE_STANDIN_ENGINE)};
   for (const auto& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
   argv.push_back(nullptr);
-  return argv;
-}
-
-pid_t spawn(const std::vector<std::string>& arguments, int input, int output) {
-  auto argv = argv_of(arguments);
   pid_t child = fork();
   if (child == 0) {
     dup2(input, 0);
@@ -98,10 +92,15 @@ EngineTest::~EngineTest() {
   fs::remove_all(root);
 }
 
-Computer EngineTest::sign_in(const std::string& name, const std::string& username,
-                             const std::string& password) {
+Computer EngineTest::computer(const std::string& name) {
   Computer computer{root / name / "Sync", root / name / "support" / "client.json"};
   fs::create_directories(computer.folder);
+  return computer;
+}
+
+Computer EngineTest::sign_in(const std::string& name, const std::string& username,
+                             const std::string& password) {
+  Computer computer = this->computer(name);
   nlohmann::json request = {{"username", username}, {"password", password}, {"device", name}};
   auto signed_in = run_engine(
       {"login", "--profile", profile, "--folder", computer.folder, "--config", computer.config},
@@ -119,8 +118,7 @@ fs::path EngineTest::invitation_for(const std::string& username) {
 }
 
 Computer EngineTest::pair(const std::string& name, const std::string& username) {
-  Computer computer{root / name / "Sync", root / name / "support" / "client.json"};
-  fs::create_directories(computer.folder);
+  Computer computer = this->computer(name);
   auto paired = run_engine({"pair", "--invitation", invitation_for(username), "--folder",
                             computer.folder, "--config", computer.config});
   EXPECT_EQ(paired.status, 0) << paired.output;

@@ -42,6 +42,8 @@ class EngineTest : public ::testing::Test {
   EngineTest();
   ~EngineTest() override;
 
+  // A computer's sync folder (created) and configuration, below root / name.
+  Computer computer(const std::string& name);
   Computer sign_in(const std::string& name, const std::string& username = "ada",
                    const std::string& password = admin_password);
   Computer pair(const std::string& name, const std::string& username = "ada");

@@ -1,5 +1,5 @@
-// Watch passes between computers: revisions, conflicts, recovery, restore,
-// privacy between accounts, what is not synced, and the status file.
+// Watch passes between computers: revisions, restore, conflicts, recovery, what is
+// not synced, the status file and stopping.
 #include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -14,76 +14,86 @@ namespace {
 
 using nlohmann::json;
 
-std::vector<fs::path> recovered_folders(const Computer& computer) {
-  std::vector<fs::path> folders;
-  fs::path recovered = computer.folder / ".quorvane" / "recovered";
-  if (fs::exists(recovered))
-    for (const auto& entry : fs::directory_iterator(recovered)) folders.push_back(entry.path());
-  return folders;
-}
-
-TEST_F(EngineTest, every_change_is_a_new_revision_in_the_history) {
+// Every change is a new revision; a restore makes an old one current again, on
+// every computer; a deletion is a revision that cannot be restored.
+TEST_F(EngineTest, revisions_history_and_restore) {
   Computer desk = sign_in("desk");
-  write_text(desk.folder / "notes" / "plan.txt", "first");
+  Computer laptop = sign_in("laptop");
+  write_text(desk.folder / "notes" / "plan.txt", "good draft");
   sync(desk);
-  write_text(desk.folder / "notes" / "plan.txt", "second, longer");
+  write_text(desk.folder / "notes" / "plan.txt", "ruined draft, longer");
   sync(desk);
   sync(desk);  // nothing changed: no revision
+  sync(laptop);
+  int64_t good = history(laptop)[0][1]["revision"];
+  auto restored = command(laptop, "restore", {"--revision", std::to_string(good)});
+  EXPECT_EQ(restored.status, 0) << restored.output;
+  EXPECT_TRUE(restored.output.starts_with("notes/plan.txt is back as it was on "))
+      << restored.output;
+  sync(desk);
+  EXPECT_EQ(read_text(desk.folder / "notes" / "plan.txt"), "good draft");
   fs::remove(desk.folder / "notes" / "plan.txt");
   sync(desk);
+
   json listed = history(desk);
-  ASSERT_EQ(listed.size(), 3u) << listed;
+  ASSERT_EQ(listed.size(), 4u) << listed;
   int64_t previous = 0;
+  std::vector<std::string> devices;
   for (const auto& element : listed) {
     const auto& record = element[1];
     EXPECT_EQ(element[0], "notes/plan.txt");
-    int64_t revision = record["revision"];
-    EXPECT_GT(revision, previous);
-    previous = revision;
-    EXPECT_EQ(record["device"], "desk");
+    EXPECT_GT(record["revision"].get<int64_t>(), previous);
+    previous = record["revision"];
+    devices.push_back(record["device"]);
     EXPECT_TRUE(record["time"].is_number());
   }
-  EXPECT_TRUE(listed[0][1]["content"].is_string());
+  EXPECT_EQ(devices, (std::vector<std::string>{"desk", "desk", "laptop", "desk"}));
   EXPECT_NE(listed[0][1]["content"], listed[1][1]["content"]);
-  EXPECT_TRUE(listed[2][1]["content"].is_null());
+  EXPECT_EQ(listed[2][1]["content"], listed[0][1]["content"]);
+  EXPECT_TRUE(listed[3][1]["content"].is_null());
+
+  const std::string deletion = std::to_string(previous);
+  const std::pair<std::string, std::string> refusals[] = {
+      {deletion, "Revision " + deletion + " records a deletion; choose a version with content.\n"},
+      {"99", "Your history has no revision 99.\n"},
+      {"-1", "“-1” is not a revision number.\n"},
+      {"1e3", "“1e3” is not a revision number.\n"},
+  };
+  for (const auto& [revision, says] : refusals)
+    EXPECT_EQ(command(desk, "restore", {"--revision", revision}).output, says) << revision;
 }
 
-TEST_F(EngineTest, a_file_changed_on_both_computers_keeps_both_versions) {
+// A file changed on both computers keeps both versions; every local file a download
+// replaces or removes is kept in recovery beside a record of its path.
+TEST_F(EngineTest, conflicts_keep_both_and_downloads_keep_what_they_replace) {
   Computer desk = sign_in("desk");
   Computer laptop = pair("laptop");
   write_text(desk.folder / "report.txt", "original");
-  sync(desk);
-  sync(laptop);
-  write_text(desk.folder / "report.txt", "desk's edit");
-  write_text(laptop.folder / "report.txt", "laptop's edit");
-  sync(desk);
-  sync(laptop);
-  sync(desk);
-  auto on_desk = folder_contents(desk.folder);
-  EXPECT_EQ(on_desk, folder_contents(laptop.folder));
-  ASSERT_EQ(on_desk.size(), 2u);
-  EXPECT_EQ(on_desk["report.txt"], "desk's edit");
-  EXPECT_EQ(on_desk.begin()->second, "laptop's edit");
-  EXPECT_TRUE(on_desk.begin()->first.starts_with("report (conflict ")) << on_desk.begin()->first;
-}
-
-TEST_F(EngineTest, files_a_download_replaces_or_removes_are_kept_with_their_path) {
-  Computer desk = sign_in("desk");
-  Computer laptop = sign_in("laptop");
   write_text(desk.folder / "a.txt", "a, first");
   write_text(desk.folder / "sub" / "b.txt", "b");
   sync(desk);
   sync(laptop);
+  write_text(desk.folder / "report.txt", "desk's edit");
+  write_text(laptop.folder / "report.txt", "laptop's edit");
   write_text(desk.folder / "a.txt", "a, second");
   fs::remove(desk.folder / "sub" / "b.txt");
   sync(desk);
   sync(laptop);
-  EXPECT_EQ(folder_contents(laptop.folder),
-            (std::map<std::string, std::string>{{"a.txt", "a, second"}}));
+  sync(desk);
+
+  auto on_desk = folder_contents(desk.folder);
+  EXPECT_EQ(on_desk, folder_contents(laptop.folder));
+  ASSERT_EQ(on_desk.size(), 3u);
+  EXPECT_EQ(on_desk["a.txt"], "a, second");
+  EXPECT_EQ(on_desk["report.txt"], "desk's edit");
+  auto conflict = std::next(on_desk.begin());
+  EXPECT_TRUE(conflict->first.starts_with("report (conflict ")) << conflict->first;
+  EXPECT_EQ(conflict->second, "laptop's edit");
+
   std::map<std::string, std::string> kept;  // original path -> content
-  for (const auto& place : recovered_folders(laptop)) {
-    auto contents = folder_contents(place);
-    ASSERT_EQ(contents.size(), 2u) << place;
+  for (const auto& place : fs::directory_iterator(laptop.folder / ".quorvane" / "recovered")) {
+    auto contents = folder_contents(place.path());
+    ASSERT_EQ(contents.size(), 2u) << place.path();
     std::string name = contents.begin()->first;
     kept[contents[name + ".original-path.txt"]] = contents[name];
   }
@@ -92,68 +102,16 @@ TEST_F(EngineTest, files_a_download_replaces_or_removes_are_kept_with_their_path
                       {(laptop.folder / "sub" / "b.txt").string() + "\n", "b"}}));
 }
 
-TEST_F(EngineTest, a_restored_version_becomes_current_on_every_computer) {
-  Computer desk = sign_in("desk");
-  Computer laptop = sign_in("laptop");
-  write_text(desk.folder / "essay.txt", "good draft");
-  sync(desk);
-  write_text(desk.folder / "essay.txt", "ruined draft");
-  sync(desk);
-  sync(laptop);
-  int64_t good = history(laptop)[0][1]["revision"];
-  auto restored = command(laptop, "restore", {"--revision", std::to_string(good)});
-  EXPECT_EQ(restored.status, 0) << restored.output;
-  EXPECT_TRUE(restored.output.starts_with("essay.txt is back as it was on ")) << restored.output;
-  sync(desk);
-  EXPECT_EQ(read_text(desk.folder / "essay.txt"), "good draft");
-  json listed = history(desk);
-  ASSERT_EQ(listed.size(), 3u);
-  EXPECT_EQ(listed[2][1]["content"], listed[0][1]["content"]);
-  EXPECT_EQ(listed[2][1]["device"], "laptop");
-}
-
-TEST_F(EngineTest, restore_refuses_what_is_not_a_version_of_this_account) {
-  Computer desk = sign_in("desk");
-  create_user(desk, "bob", "bob's own password");
-  Computer bobs = sign_in("bobs", "bob", "bob's own password");
-  write_text(desk.folder / "private.txt", "ada's");
-  sync(desk);
-  fs::remove(desk.folder / "private.txt");
-  sync(desk);
-  const std::pair<std::string, std::string> cases[] = {
-      {"1", "Your history has no revision 1.\n"},  // ada's, not bob's
-      {"99", "Your history has no revision 99.\n"},
-      {"-1", "“-1” is not a revision number.\n"},
-      {"1e3", "“1e3” is not a revision number.\n"},
-  };
-  for (const auto& [revision, says] : cases)
-    EXPECT_EQ(command(bobs, "restore", {"--revision", revision}).output, says) << revision;
-  EXPECT_EQ(command(desk, "restore", {"--revision", "2"}).output,
-            "Revision 2 records a deletion; choose a version with content.\n");
-  sync(bobs);
-  EXPECT_TRUE(folder_contents(bobs.folder).empty());
-  EXPECT_TRUE(history(bobs).empty());
-}
-
-TEST_F(EngineTest, only_regular_files_are_synced) {
+// Links, empty folders and pipes stay where they are, and a download never follows
+// a link out of the folder.
+TEST_F(EngineTest, only_regular_files_are_synced_and_no_link_is_followed) {
   Computer desk = sign_in("desk");
   Computer laptop = sign_in("laptop");
   write_text(desk.folder / "real.txt", "real");
+  write_text(desk.folder / "docs" / "letter.txt", "dear");
   fs::create_symlink("real.txt", desk.folder / "link.txt");
   fs::create_directories(desk.folder / "empty" / "folder");
   mkfifo((desk.folder / "pipe").c_str(), 0600);
-  sync(desk);
-  sync(laptop);
-  std::set<fs::path> synced;
-  for (const auto& entry : fs::directory_iterator(laptop.folder))
-    synced.insert(entry.path().filename());
-  EXPECT_EQ(synced, (std::set<fs::path>{".quorvane", "real.txt"}));
-}
-
-TEST_F(EngineTest, a_download_never_follows_a_symbolic_link_out_of_the_folder) {
-  Computer desk = sign_in("desk");
-  Computer laptop = sign_in("laptop");
-  write_text(desk.folder / "docs" / "letter.txt", "dear");
   sync(desk);
   fs::create_directories(root / "elsewhere");
   fs::create_directory_symlink(root / "elsewhere", laptop.folder / "docs");
@@ -161,6 +119,10 @@ TEST_F(EngineTest, a_download_never_follows_a_symbolic_link_out_of_the_folder) {
   EXPECT_TRUE(fs::is_empty(root / "elsewhere"));
   EXPECT_EQ(status(laptop)["state"], "incomplete");
   EXPECT_EQ(status(laptop)["message"], "1 file could not be synced; see the log.");
+  std::set<fs::path> synced;
+  for (const auto& entry : fs::directory_iterator(laptop.folder))
+    synced.insert(entry.path().filename());
+  EXPECT_EQ(synced, (std::set<fs::path>{".quorvane", "real.txt", "docs"}));
 }
 
 TEST_F(EngineTest, the_status_file_says_synced_or_waiting_for_the_server) {

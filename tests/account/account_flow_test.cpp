@@ -5,7 +5,6 @@
 namespace quorvane::testing {
 namespace {
 
-constexpr bool busy = true;
 const std::string kInfo = "account-info --config {config}";
 const std::string kPassword = "account-password --config {config}";
 const std::string kCreate = "account-create --config {config}";
@@ -35,153 +34,128 @@ std::string engine(const Json& details, const Json& change = Json::object()) {
       .dump();
 }
 
-TEST(ShowAccount, LoadsTheDetailsAndChangesTheSignInWithTheWatchHeldStopped) {
+std::string failing(const std::string& command, const std::string& text) {
+  return Json{{command, {{"stderr", text}, {"exit_code", 3}}}}.dump();
+}
+
+// Both ask the engine afresh with the watch stopped; "Account…" replaces the account
+// only by a successful load, "Create User…" never; only true makes an administrator.
+TEST(AccountFlows, LoadTheDetailsAndChangeTheSignInOrCreateAUserWithTheWatchHeldStopped) {
   const Json full = {
       {"username", "ana"}, {"display_name", "Ana Example"}, {"password_set", true}, {"admin", 1}};
+  const Json admin = {{"username", "root"}, {"admin", true}};
   const Json fromConfig = {{"username", "from-config"}};
-  const Step changeOffered = {"Ana Example", busy, "Change Password…"};
-  // The account is replaced only by a successful load, not by the password change.
+  const std::string account = "Account…", create = "Create User…";
+  const Step changeOffered = {A, "Ana Example +busy", "Change Password…"};
+  const std::string form = "Create a private user account +busy";
+  const Step filled = {A, form, "", {{3, "Bob B."}, {5, kGood}, {7, kGood}}};
   const struct {
+    std::string menu;
     FlowCase flow;
-    Json accountAfter;
+    Json accountAfter = {{"username", "from-config"}};
   } cases[] = {
-      {{"the engine fails",
-        Json{{"account-info", {{"stderr", "unreachable\n"}, {"exit_code", 3}}}}.dump(),
-        {{"Could not load account"}},
+      {account,
+       {"the engine fails",
+        failing("account-info", "unreachable\n"),
+        {{A, "Could not load account"}},
         {kInfo},
         std::nullopt,
-        "unreachable\n"},
-       fromConfig},
-      {{"Done sends nothing more",
-        engine(full),
-        {{"Ana Example", busy, "Done"}},
-        {kInfo},
-        std::nullopt,
-        "Username: ana\n\nYour files are private to this account. You can sign in on other "
-        "Macs with your username and password."},
+        "unreachable\n"}},
+      {account,
+       {"Done sends nothing more", engine(full), {{A, "Ana Example +busy", "Done"}}, {kInfo}},
        full},
-      {{"setting up sign-in: no current password, username \"owner\", no display name",
+      {account,
+       {"setting up sign-in: no current password, username \"owner\", no display name",
         engine(Json::object()),
-        {{"Your account", busy, "Set Up Sign-In…"},
-         {"Set up your account", busy, "", {{3, kGood}, {5, kGood}}},
-         {"Account updated"}},
+        {{A, "Your account +busy", "Set Up Sign-In…"},
+         {A, "Set up your account +busy", "", {{3, kGood}, {5, kGood}}},
+         {A, "Account updated"}},
         {kInfo, kPassword},
-        request("owner", "", ""),
-        "Your sign-in details are ready."},
+        request("owner", "", "")},
        Json::object()},
-      {{"the engine refuses the change",
+      {account,
+       {"the engine refuses the change",
         engine(full, {{"stdout", "wrong password"}, {"exit_code", 1}}),
         {changeOffered,
-         {"Change your password", busy, "", {{1, "ana2"}, {3, "old"}, {5, kGood}, {7, kGood}}},
-         {"Could not update account"}},
+         {A, "Change your password +busy", "", {{1, "ana2"}, {3, "old"}, {5, kGood}, {7, kGood}}},
+         {A, "Could not update account"}},
         {kInfo, kPassword},
         request("ana2", "", "old"),
         "wrong password"},
        full},
-      {{"a form refused by its validation",
+      {account,
+       {"passwords differ",
         engine(full),
         {changeOffered,
-         {"Change your password", busy, "", {{5, "short"}, {7, "shorter"}}},
-         {"Passwords differ", busy}},
+         {A, "Change your password +busy", "", {{5, "short"}, {7, "shorter"}}},
+         {A, "Passwords differ +busy"}},
         {kInfo}},
        full},
+      {create,
+       {"an administrator creates a user",
+        engine(admin),
+        {filled, {A, "Account created"}},
+        {kInfo, kCreate},
+        request("", "Bob B.", "")}},
+      {create,
+       {"not an administrator",
+        engine({{"admin", "true"}}),
+        {{A, "Administrator access needed"}},
+        {kInfo}}},
+      {create,
+       {"the load fails",
+        failing("account-info", "no server"),
+        {{A, "Could not load account"}},
+        {kInfo},
+        std::nullopt,
+        "no server"}},
+      {create,
+       {"the engine refuses",
+        engine(admin, {{"stdout", "name taken"}, {"exit_code", 4}}),
+        {filled, {A, "Could not create account"}},
+        {kInfo, kCreate},
+        std::nullopt,
+        "name taken"}},
+      {create, {"cancelled", engine(admin), {{A, form, "Cancel"}}, {kInfo}}},
+      {create,
+       {"11 bytes refused",
+        engine(admin),
+        {{A, form, "", {{5, "abcdefghijk"}, {7, "abcdefghijk"}}},
+         {A, "Use a longer password +busy"}},
+        {kInfo}}},
   };
   for (const auto& c : cases) {
     AppHarness h;
     configureWithAccount(h, fromConfig);
-    expectFlow(h, "Account…", c.flow);
+    expectFlow(h, c.menu, c.flow);
     EXPECT_EQ(h.app->account(), c.accountAfter) << c.flow.name;
   }
 }
 
-TEST(CreateUser, AsksAFreshAccountInfoAndCreatesOnlyForAnAdministrator) {
-  const Json admin = {{"username", "root"}, {"admin", true}};
-  const Step form = {
-      "Create a private user account", busy, "", {{3, "Bob B."}, {5, kGood}, {7, kGood}}};
+TEST(ExportServer, SavesThroughTheEngineWhileTheSameWatchKeepsRunning) {
+  const std::string panel = "Export server connection +watch";
   const std::vector<FlowCase> cases = {
-      {"an administrator creates a user",
-       engine(admin),
-       {form, {"Account created"}},
-       {kInfo, kCreate},
-       request("", "Bob B.", ""),
-       "Give the user their username and initial password privately. Install this app on their "
-       "Mac and choose Sign In. They can change their password in Account."},
-      {"not an administrator",
-       engine({{"admin", "true"}}),
-       {{"Administrator access needed"}},
-       {kInfo},
+      {"success is silent",
+       "",
+       {{S, panel, "/tmp/Other name.txt"}},
+       {"export-profile --config {config} --output /tmp/Other name.txt"}},
+      {"failure shows the engine's text",
+       failing("export-profile", "no certificate"),
+       {{S, panel, "/tmp/Q.quorvane-server"}, {A, "Could not export +watch"}},
+       {"export-profile --config {config} --output /tmp/Q.quorvane-server"},
        std::nullopt,
-       "Ask your administrator to create the account."},
-      {"the load fails",
-       Json{{"account-info", {{"stdout", "no server"}, {"exit_code", 1}}}}.dump(),
-       {{"Could not load account"}},
-       {kInfo},
-       std::nullopt,
-       "no server"},
-      {"the engine refuses",
-       engine(admin, {{"stdout", "name taken"}, {"exit_code", 4}}),
-       {form, {"Could not create account"}},
-       {kInfo, kCreate},
-       std::nullopt,
-       "name taken"},
-      {"cancelled", engine(admin), {{"Create a private user account", busy, "Cancel"}}, {kInfo}},
+       "no certificate"},
+      {"cancel runs nothing", "", {{S, panel}}},
   };
-  const Json fromConfig = {{"username", "ana"}, {"admin", true}};
   for (const FlowCase& c : cases) {
     AppHarness h;
-    configureWithAccount(h, fromConfig);
-    expectFlow(h, "Create User…", c);
-    EXPECT_EQ(h.app->account(), fromConfig) << c.name;
-  }
-}
-
-TEST(ExportServer, SavesThroughTheEngineWhileTheSameWatchKeepsRunning) {
-  const struct {
-    const char* name;
-    Json behaviour;
-    std::optional<std::filesystem::path> chosen;
-    std::optional<std::string> failure;
-  } cases[] = {
-      {"success is silent", Json::object(), "/tmp/Other name.txt", std::nullopt},
-      {"failure shows the engine's text",
-       {{"export-profile", {{"stderr", "no certificate"}, {"exit_code", 2}}}},
-       "/tmp/Quorvane Home.quorvane-server",
-       "no certificate"},
-      {"cancel runs nothing", Json::object(), std::nullopt, std::nullopt},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
-    AppHarness h;
-    h.bundle.setBehaviour(c.behaviour.dump());
+    if (!c.behaviour.empty()) h.bundle.setBehaviour(c.behaviour);
     h.configure();
     h.launch();
     const int watch = h.workerPid();
-    PanelAnswer& panel = h.fake.ui.person.expectSavePanel();
-    if (c.chosen) panel.choose(*c.chosen);
-    std::vector<std::string> seen = {"Export server connection +watch"};
-    if (c.failure) {
-      h.fake.ui.person.expectAlert("Could not export");
-      seen.push_back("Could not export +watch");
-    }
-    FlowTrace trace(h);
-    h.fake.ui.choose("Export Server Connection…");
-    h.fake.loop.runUntilIdle();
-
-    EXPECT_EQ(trace.seen(), seen);
-    EXPECT_EQ(h.fake.ui.savePanels.at(0),
-              (SavePanel{"Export server connection",
-                         "This contains the server address and certificate, with no account "
-                         "credentials. Share it with users who need to sign in.",
-                         "Quorvane Home.quorvane-server", std::nullopt}));
-    std::vector<std::string> commands;
-    if (c.chosen)
-      commands.push_back("export-profile --config {config} --output " + c.chosen->string());
-    EXPECT_EQ(trace.commandLines(), commands);
-    std::optional<std::string> shown;
-    if (!h.fake.ui.alerts.empty()) shown = h.fake.ui.alerts.back().informativeText;
-    EXPECT_EQ(shown, c.failure);
-    EXPECT_FALSE(h.app->busy());
-    EXPECT_EQ(h.workerPid(), watch);
+    runFlow(h, c, [&] { h.fake.ui.choose("Export Server Connection…"); });
+    EXPECT_EQ(h.fake.ui.savePanels.at(0).nameFieldStringValue, "Quorvane Home.quorvane-server");
+    EXPECT_EQ(h.workerPid(), watch) << c.name;
   }
 }
 

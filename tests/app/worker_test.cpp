@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
-#include <signal.h>
 
 #include <string>
 
+#include "status/status_look.h"
 #include "support/app_harness.h"
 #include "support/engine_gate.h"
 
@@ -21,91 +21,80 @@ void waitForTerminationReport(AppHarness& h) {
   h.fake.loop.runUntilIdle();
 }
 
-TEST(Worker, AppendsBothStreamsToTheLogUnlessItHasGrownTooLarge) {
-  const struct {
-    std::size_t size;
-    bool kept;
-  } cases[] = {{2'000'000, true}, {2'000'001, false}};
-  for (const auto& c : cases) {
-    AppHarness h;
-    h.configure();
-    const std::string earlier(c.size, 'x');
-    writeFile(h.app->syncLog(), earlier);
-    h.bundle.setBehaviour(kWatchWritesAndEnds);
-    h.launch();
+// Each watch ends by itself here; the next tick starts another, which appends to
+// the same log until it has grown past 2,000,000 bytes, when a new log begins.
+TEST(Worker, EachWatchAppendsBothStreamsToTheLogUntilItHasGrownTooLarge) {
+  AppHarness h;
+  h.configure();
+  const std::string earlier(2'000'000 - 8, 'x'), written = "out\nerr\n";
+  writeFile(h.app->syncLog(), earlier);
+  h.bundle.setBehaviour(kWatchWritesAndEnds);
+  h.launch();
+  const std::string logs[] = {earlier + written, earlier + written + written, written};
+  for (const std::string& log : logs) {
+    if (&log != logs) h.fake.loop.advance(2.0);  // the next tick
     ASSERT_NE(h.app->worker(), nullptr);
     waitForTerminationReport(h);
     EXPECT_EQ(h.app->worker(), nullptr);
-    EXPECT_TRUE(readFile(h.app->syncLog()) == (c.kept ? earlier : "") + "out\nerr\n") << c.size;
-    if (!c.kept) {
-      EXPECT_EQ(
-          std::filesystem::status(h.app->syncLog()).permissions() & std::filesystem::perms::all,
-          std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
-    }
-    ASSERT_EQ(h.bundle.journal().size(), 1u);
-    EXPECT_EQ(h.bundle.journal()[0].arguments,
+    EXPECT_TRUE(readFile(h.app->syncLog()) == log) << log.size();
+  }
+  EXPECT_EQ(std::filesystem::status(h.app->syncLog()).permissions() & std::filesystem::perms::all,
+            std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+  const auto runs = h.bundle.journal();
+  ASSERT_EQ(runs.size(), 3u);
+  EXPECT_NE(runs[0].pid, runs[1].pid);
+  for (const auto& run : runs) {
+    EXPECT_EQ(run.arguments,
               (std::vector<std::string>{"watch", "--config", h.app->config().string()}));
   }
 }
 
-TEST(Worker, RestartAfterKillAppendsToTheSameLog) {
-  AppHarness h;
-  h.configure();
-  writeFile(h.app->syncLog(), "earlier\n");
-  h.launch();
-  const int first = h.workerPid();
-  ASSERT_GT(first, 0);
-  h.app->start();
-  h.fake.loop.advance(4.0);
-  EXPECT_EQ(h.workerPid(), first) << "neither start() nor a tick adds a second watch";
-  ASSERT_EQ(::kill(first, SIGKILL), 0);
-  waitForTerminationReport(h);
-  EXPECT_EQ(h.app->worker(), nullptr);
+// While paused, and while a command runs, the watch waits and the icon stays as it
+// was; at the end of either a watch starts at once and the status shows again.
+TEST(Worker, PausedOrBusyTheWatchWaitsAndTheIconStaysThenSyncingResumesAtOnce) {
+  for (const bool paused : {true, false}) {
+    SCOPED_TRACE(paused ? "paused" : "busy");
+    AppHarness h;
+    EngineGate gate;
+    h.configure();
+    h.launch();
+    h.writeStatus("synced", "All files up to date");
+    h.fake.loop.advance(2.0);
+    const StatusItemRecord before = h.fake.ui.statusItem();
+    const int first = h.workerPid();
+    ASSERT_GT(first, 0);
 
-  h.bundle.setBehaviour(kWatchWritesAndEnds);
-  h.fake.loop.advance(2.0);  // the next tick
-  const int second = h.workerPid();
-  EXPECT_GT(second, 0);
-  EXPECT_NE(second, first);
-  waitForTerminationReport(h);
-  const std::string log = readFile(h.app->syncLog());
-  EXPECT_EQ(log.rfind("earlier\n", 0), 0u) << log;
-  EXPECT_TRUE(log.ends_with("out\nerr\n")) << log;
-  EXPECT_EQ(h.bundle.journal().back().pid, second);
-}
+    if (paused) {
+      h.fake.ui.choose("Pause Syncing");
+    } else {
+      h.bundle.setBehaviour(Json{{"history", {{"write_files", gate.writeFiles()}}}}.dump());
+      h.app->stop();
+      h.app->run({"history"}, std::nullopt, [](std::int32_t, const std::string&) {});
+    }
+    EXPECT_FALSE(processExists(first));
+    h.writeStatus("waiting", "Server unreachable");
+    h.app->start();
+    h.fake.loop.advance(6.0);  // a busy engine waits at the gate meanwhile
+    EXPECT_EQ(h.app->worker(), nullptr);
+    EXPECT_EQ(h.fake.ui.statusItem().images, before.images);
+    EXPECT_EQ(h.fake.ui.statusItem().toolTips, before.toolTips);
+    EXPECT_EQ(h.fake.ui.statusLines().back(), paused ? "Paused" : "Working…");
 
-TEST(Worker, PauseStopsTheWatchAndKeepsTheIconResumeStartsOneAtOnceQuitEndsIt) {
-  AppHarness h;
-  h.configure();
-  h.launch();
-  h.writeStatus("synced", "All files up to date");
-  h.fake.loop.advance(2.0);
-  const StatusItemRecord before = h.fake.ui.statusItem();
-  const int first = h.workerPid();
-  ASSERT_GT(first, 0);
-
-  h.fake.ui.choose("Pause Syncing");
-  EXPECT_EQ(h.app->worker(), nullptr);
-  EXPECT_FALSE(processExists(first));
-  h.writeStatus("waiting", "Server unreachable");
-  h.app->start();
-  h.fake.loop.advance(10.0);
-  EXPECT_EQ(h.app->worker(), nullptr);
-  EXPECT_EQ(h.fake.ui.statusItem().images, before.images);
-  EXPECT_EQ(h.fake.ui.statusItem().toolTips, before.toolTips);
-  EXPECT_EQ(h.fake.ui.statusLines().back(), "Paused");
-
-  const std::size_t menusBefore = h.fake.ui.statusItem().menus.size();
-  h.fake.ui.choose("Resume Syncing");
-  const int second = h.workerPid();
-  EXPECT_GT(second, 0);
-  EXPECT_EQ(h.fake.ui.statusItem().menus.size(), menusBefore + 1) << "refreshed after resuming";
-  EXPECT_EQ(h.fake.ui.menu()[3].title, "Pause Syncing");
-
-  h.fake.ui.choose("Quit Quorvane");
-  EXPECT_EQ(h.fake.ui.terminations, std::vector<TerminateReply>{TerminateReply::now});
-  EXPECT_EQ(h.app->worker(), nullptr);
-  EXPECT_FALSE(processExists(second));
+    if (paused) {
+      h.fake.ui.choose("Resume Syncing");
+    } else {
+      gate.pass();
+      h.fake.loop.runUntilIdle();
+    }
+    const int second = h.workerPid();
+    EXPECT_GT(second, 0) << "at once, not at the next tick";
+    EXPECT_EQ(h.fake.ui.statusItem().images.back(),
+              (StatusImage{kSymbolWaiting, "Server unreachable"}));
+    EXPECT_EQ(h.fake.ui.menu()[3].title, "Pause Syncing");
+    h.fake.ui.choose("Quit Quorvane");
+    EXPECT_EQ(h.fake.ui.terminations, std::vector<TerminateReply>{TerminateReply::now});
+    EXPECT_FALSE(processExists(second));
+  }
 }
 
 TEST(Worker, ALateReportKeepsTheNewWatchWhichStopKillsIfItIgnoresTermination) {
@@ -126,6 +115,9 @@ TEST(Worker, ALateReportKeepsTheNewWatchWhichStopKillsIfItIgnoresTermination) {
   ASSERT_GT(second, 0);
   h.fake.loop.advance(0.0);  // delivers the first watch's report
   EXPECT_EQ(h.workerPid(), second);
+  h.app->start();
+  h.fake.loop.advance(2.0);
+  EXPECT_EQ(h.workerPid(), second) << "neither start() nor a tick adds a second watch";
 
   gate.pass();  // it now ignores SIGTERM
   h.app->stop();

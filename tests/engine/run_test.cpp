@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "support/app_harness.h"
-#include "support/engine_gate.h"
 
 namespace quorvane::testing {
 namespace {
@@ -40,32 +39,6 @@ TEST(Run, ShowsWorkingAndDeliversOnTheMainThreadBeforeRefreshingUnlessAnotherFol
             (std::vector<std::string>{"Quorvane", "Working…", "Working…", "Waiting to connect"}));
   ASSERT_EQ(h.bundle.journal().size(), 2u);
   EXPECT_EQ(h.bundle.journal()[0].input, R"({"password":"pw"})");
-}
-
-TEST(Run, WhileBusyTheIndicatorAndTheWatchWait) {
-  AppHarness h;
-  EngineGate gate;
-  h.configure();
-  h.launch();
-  h.writeStatus("synced", "All files up to date");
-  h.fake.loop.advance(2.0);
-  const StatusItemRecord before = h.fake.ui.statusItem();
-
-  h.bundle.setBehaviour(Json{{"history", {{"write_files", gate.writeFiles()}}}}.dump());
-  h.app->stop();
-  h.app->run({"history"}, std::nullopt, [](std::int32_t, const std::string&) {});
-  h.writeStatus("waiting", "Server unreachable");
-  h.app->start();
-  h.fake.loop.advance(6.0);  // the engine waits at the gate meanwhile
-  EXPECT_EQ(h.app->worker(), nullptr);
-  EXPECT_EQ(h.fake.ui.statusItem().images, before.images);
-  EXPECT_EQ(h.fake.ui.statusItem().menus.size(), before.menus.size() + 1);
-  EXPECT_EQ(h.fake.ui.statusLines().back(), "Working…");
-
-  gate.pass();
-  h.fake.loop.runUntilIdle();
-  EXPECT_EQ(h.fake.ui.statusItem().images.back().symbol, "exclamationmark.icloud");
-  EXPECT_NE(h.app->worker(), nullptr) << "the refresh after the command restarts the watch";
 }
 
 }  // namespace

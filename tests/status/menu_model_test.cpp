@@ -41,10 +41,8 @@ TEST(MenuModel, EnablesByFolderAndBusyAndChecksStartAtLoginOnlyWhenEnabled) {
       {false, false, false, Login::notRegistered, ".-....-....-+++-+"},
       {true, true, false, Login::notRegistered, ".-+..+-....-+.+-+"},
       {true, false, true, Login::notRegistered, ".-++++-++++-+.+-+"},
-      {false, true, false, Login::notRegistered, ".-....-....-+.+-+"},
       {false, true, false, Login::enabled, ".-....-....-*.+-+"},
       {false, true, false, Login::requiresApproval, ".-....-....-+.+-+"},
-      {false, true, false, Login::notFound, ".-....-....-+.+-+"},
   };
   for (const auto& c : cases) {
     std::string marks;

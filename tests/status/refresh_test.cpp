@@ -61,7 +61,7 @@ TEST(Refresh, TicksWaitForTheAboutAlertOrTheOpenMenuAndComeOnceAfter) {
   AppHarness h;
   h.writeConfig("{}");
   h.launch();
-  h.fake.ui.person.expectAlert("Quorvane 0.2").press("OK").thinkFor(7.0);
+  h.fake.ui.person.expectAlert("Quorvane 0.2").thinkSeconds = 7.0;
   h.fake.ui.choose("About Quorvane");
   ASSERT_EQ(h.fake.ui.alerts.size(), 1u);
   EXPECT_EQ(h.fake.ui.alerts[0].informativeText,

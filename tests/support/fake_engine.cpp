@@ -8,16 +8,16 @@
 // Keys: "stdout", "stderr" (text, written in that order); "output" (chunks with
 // "stream" "out" or "err" and "text" or "hex", written in order after those);
 // "output_bytes" (that many bytes of 'a'..'z' repeated, on stdout); "exit_code";
-// "read_stdin" (default true, but false for watch, whose stdin is the front end's);
-// "exit_without_reading"; "ignore_sigterm"; "sleep_seconds"; "run_until_terminated";
-// "crash_signal"; "spawn_orphan_seconds" (a child that outlives the engine by
-// sleeping that long, its pid appended to orphans.txt); "write_files" ({path: content}, where
+// "exit_without_reading" (else all of stdin is read, but by watch, whose stdin is the front end's);
+// "ignore_sigterm"; "sleep_seconds"; "run_until_terminated"; "crash_signal"; "spawn_orphan_seconds"
+// (a child that outlives the engine by sleeping that long, its pid appended to orphans.txt);
+// "write_files" ({path: content}, where
 // "{--option}" in either stands for the argument that follows --option; a non-string content is
 // written as JSON). Without a behaviour, watch prints one line and runs until SIGTERM, and
 // everything else prints nothing and exits 0.
 //
-// Both files live in $QUORVANE_FAKE_ENGINE_DIR, else in the folder of argv[0] as
-// invoked, so a symlink into a bundle keeps its files beside it.
+// Both files live in the folder of argv[0] as invoked, so a symlink into a bundle
+// keeps its files beside it.
 #include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>
@@ -41,7 +41,6 @@ using Json = nlohmann::json;
 namespace fs = std::filesystem;
 
 fs::path homeFolder(const char* argv0) {
-  if (const char* dir = std::getenv("QUORVANE_FAKE_ENGINE_DIR"); dir && *dir) return dir;
   std::string invoked = argv0 ? argv0 : "";
   auto slash = invoked.rfind('/');
   if (slash == std::string::npos) return ".";
@@ -219,7 +218,7 @@ int main(int argc, char** argv) {
 
   std::optional<std::string> input;
   bool exitAtOnce = behaviour.value("exit_without_reading", false);
-  if (!exitAtOnce && behaviour.value("read_stdin", !watch)) input = readAll(STDIN_FILENO);
+  if (!exitAtOnce && !watch) input = readAll(STDIN_FILENO);
   record(folder, std::move(entry), input);
   if (exitAtOnce) return exitCode;
 

@@ -4,8 +4,16 @@
 
 #include <algorithm>
 
+#include "support/dialog_texts.h"
+
 namespace quorvane::testing {
 namespace {
+
+void expectFixedText(const std::string& title, const std::string& text) {
+  if (const std::string* fixed = fixedText(title)) {
+    EXPECT_EQ(text, *fixed) << "in \"" << title << "\"";
+  }
+}
 
 class FakeStatusItem : public StatusItem {
  public:
@@ -75,23 +83,23 @@ std::unique_ptr<StatusItem> FakeUi::createStatusItem() {
 
 AlertResult FakeUi::runAlert(const Alert& alert) {
   alerts.push_back(alert);
+  expectFixedText(alert.messageText, alert.informativeText);
   Modal modal(loop_);
-  if (onModal) onModal(alert.messageText);
   return answer(alert);
 }
 
 PanelResult FakeUi::runOpenPanel(const OpenPanel& panel) {
   openPanels.push_back(panel);
+  expectFixedText(panel.title, panel.message);
   Modal modal(loop_);
-  if (onModal) onModal(panel.title);
-  return answer(PanelAnswer::Kind::open, panel.title);
+  return answer(Dialog::open, panel.title);
 }
 
 PanelResult FakeUi::runSavePanel(const SavePanel& panel) {
   savePanels.push_back(panel);
+  expectFixedText(panel.title, panel.message);
   Modal modal(loop_);
-  if (onModal) onModal(panel.title);
-  return answer(PanelAnswer::Kind::save, panel.title);
+  return answer(Dialog::save, panel.title);
 }
 
 void FakeUi::terminate() {
@@ -111,17 +119,17 @@ AlertResult FakeUi::answer(const Alert& alert) {
   const int cancel = response("Cancel").value_or(kAlertFirstButtonReturn);
 
   AlertResult result;
-  std::vector<AlertField> fields;
-  if (alert.accessory) fields = alert.accessory->fields;
+  const std::vector<AlertField> none;
+  const std::vector<AlertField>& fields = alert.accessory ? alert.accessory->fields : none;
   for (const auto& field : fields) {
-    const bool popUp = field.kind == AlertField::Kind::popUp;
-    const bool inRange = field.selected >= 0 && std::size_t(field.selected) < field.items.size();
+    const bool chosen = field.selected >= 0 && std::size_t(field.selected) < field.items.size();
     result.fields.push_back(
-        popUp ? AlertFieldResult{inRange ? field.items[field.selected] : "", field.selected}
-              : AlertFieldResult{field.text, -1});
+        field.kind == AlertField::Kind::popUp
+            ? AlertFieldResult{chosen ? field.items[field.selected] : "", field.selected}
+            : AlertFieldResult{field.text, -1});
   }
 
-  std::optional<AlertAnswer> answer = person.takeAlert(alert.messageText);
+  std::optional<Dialog> answer = person.take(Dialog::alert, alert.messageText);
   if (!answer) {
     ADD_FAILURE() << "Unexpected alert \"" << alert.messageText << "\": " << alert.informativeText;
     result.response = cancel;
@@ -131,46 +139,43 @@ AlertResult FakeUi::answer(const Alert& alert) {
   if (answer->thinkSeconds > 0) loop_.advance(answer->thinkSeconds);
 
   for (const auto& [index, text] : answer->typed) {
-    const bool typable =
-        index < fields.size() && (fields[index].kind == AlertField::Kind::text ||
-                                  fields[index].kind == AlertField::Kind::secureText);
-    if (!typable) {
+    if (index >= fields.size() || (fields[index].kind != AlertField::Kind::text &&
+                                   fields[index].kind != AlertField::Kind::secureText)) {
       ADD_FAILURE() << "No text field " << index << " in alert \"" << alert.messageText << "\"";
       continue;
     }
     result.fields[index].text = text;
   }
-  for (const auto& [index, item] : answer->selected) {
-    const bool choosable = index < fields.size() && fields[index].kind == AlertField::Kind::popUp &&
-                           item >= 0 && std::size_t(item) < fields[index].items.size();
-    if (!choosable) {
-      ADD_FAILURE() << "No pop-up item " << item << " in field " << index << " of alert \""
-                    << alert.messageText << "\"";
-      continue;
+  if (answer->item >= 0) {
+    const bool choosable = !fields.empty() && fields[0].kind == AlertField::Kind::popUp &&
+                           std::size_t(answer->item) < fields[0].items.size();
+    if (choosable) {
+      result.fields[0] = {fields[0].items[answer->item], answer->item};
+    } else {
+      ADD_FAILURE() << "No pop-up item " << answer->item << " in alert \"" << alert.messageText
+                    << "\"";
     }
-    result.fields[index] = {fields[index].items[item], item};
   }
 
-  std::optional<int> pressed = response(answer->button.empty() ? buttons.front() : answer->button);
+  std::optional<int> pressed = response(answer->answer.empty() ? buttons.front() : answer->answer);
   if (!pressed) {
-    ADD_FAILURE() << "No button \"" << answer->button << "\" in alert \"" << alert.messageText
+    ADD_FAILURE() << "No button \"" << answer->answer << "\" in alert \"" << alert.messageText
                   << "\"";
   }
   result.response = pressed.value_or(cancel);
   return result;
 }
 
-PanelResult FakeUi::answer(PanelAnswer::Kind kind, const std::string& title) {
-  std::optional<PanelAnswer> answer = person.takePanel(kind);
+PanelResult FakeUi::answer(Dialog::Kind kind, const std::string& title) {
+  std::optional<Dialog> answer = person.take(kind, title);
   if (!answer) {
-    ADD_FAILURE() << "Unexpected " << (kind == PanelAnswer::Kind::open ? "open" : "save")
-                  << " panel \"" << title << "\"";
+    ADD_FAILURE() << "Unexpected panel \"" << title << "\"";
     return {kModalResponseCancel, std::nullopt};
   }
   if (answer->look) answer->look();
   if (answer->thinkSeconds > 0) loop_.advance(answer->thinkSeconds);
-  if (!answer->chosen) return {kModalResponseCancel, std::nullopt};
-  return {kModalResponseOK, answer->chosen};
+  if (answer->answer.empty()) return {kModalResponseCancel, std::nullopt};
+  return {kModalResponseOK, std::filesystem::path(answer->answer)};
 }
 
 }  // namespace quorvane::testing

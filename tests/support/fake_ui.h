@@ -29,7 +29,8 @@ struct StatusItemRecord {
 
 // The desktop as a test sees it: it records what the application shows and lets
 // the scripted person answer its dialogs. A dialog the person does not expect
-// fails the test and is cancelled; an expected one never shown fails it too.
+// fails the test and is cancelled; an expected one never shown fails it too; one
+// whose fixed text (dialog_texts.h) differs fails it.
 class FakeUi : public Ui {
  public:
   explicit FakeUi(FakeLoop& loop);
@@ -43,9 +44,6 @@ class FakeUi : public Ui {
   std::vector<SavePanel> savePanels;
   std::vector<std::filesystem::path> opened;
   int activations = 0;
-  // Called with each alert's message text or panel's title while it is up, before
-  // the person answers: a test looks at the application's state then.
-  std::function<void(const std::string&)> onModal;
   int statusItemsCreated = 0;
   std::vector<TerminateReply> terminations;  // the delegate's answer to each terminate()
 
@@ -76,7 +74,7 @@ class FakeUi : public Ui {
 
  private:
   AlertResult answer(const Alert& alert);
-  PanelResult answer(PanelAnswer::Kind kind, const std::string& title);
+  PanelResult answer(Dialog::Kind kind, const std::string& title);
 
   FakeLoop& loop_;
   std::shared_ptr<StatusItemRecord> item_ = std::make_shared<StatusItemRecord>();

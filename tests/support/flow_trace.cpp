@@ -1,78 +1,87 @@
 #include "support/flow_trace.h"
 
+#include <gtest/gtest.h>
+
 namespace quorvane::testing {
+namespace {
 
-FlowTrace::FlowTrace(AppHarness& h)
-    : h_(h), journalAtStart_(h.bundle.journal().size()), watchAtStart_(h.workerPid()) {
-  h_.fake.ui.onModal = [this](const std::string& title) {
-    seen_.push_back(title + (h_.app->busy() ? " +busy" : "") + (h_.app->worker() ? " +watch" : ""));
-  };
+std::vector<std::pair<std::string, std::string>> placeholders(const AppHarness& h) {
+  // The longest paths first: the configuration and sync folder lie inside {dir}.
+  return {{"{config}", h.app->config().string()},
+          {"{folder}", h.syncFolder().string()},
+          {"{bundle}", h.bundle.directory().string()},
+          {"{dir}", h.dir.path().string()}};
 }
 
-FlowTrace::~FlowTrace() {
-  h_.fake.ui.onModal = nullptr;
-}
-
-std::vector<FakeEngineBundle::Run> FlowTrace::commands() const {
-  std::vector<FakeEngineBundle::Run> runs = h_.bundle.journal();
-  std::vector<FakeEngineBundle::Run> commands;
-  for (std::size_t i = journalAtStart_; i < runs.size(); ++i) {
-    if (runs[i].arguments.empty() || runs[i].arguments[0] != "watch") commands.push_back(runs[i]);
+std::string replaced(std::string text, const std::string& from, const std::string& to) {
+  for (auto at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size())) {
+    text.replace(at, from.size(), to);
   }
-  return commands;
+  return text;
 }
 
-std::vector<std::string> FlowTrace::commandLines() const {
-  std::vector<std::string> lines;
-  for (const FakeEngineBundle::Run& run : commands()) {
+}  // namespace
+
+std::string expandPaths(const AppHarness& h, std::string text) {
+  for (const auto& [name, path] : placeholders(h)) text = replaced(text, name, path);
+  return text;
+}
+
+std::string abbreviatePaths(const AppHarness& h, std::string text) {
+  for (const auto& [name, path] : placeholders(h)) text = replaced(text, path, name);
+  return text;
+}
+
+void runFlow(AppHarness& h, const FlowCase& c, const std::function<void()>& begin) {
+  SCOPED_TRACE(c.name);
+  // A watch process starting meanwhile could read a half-written behaviour.
+  if (!c.behaviour.empty() && !h.app->worker()) h.bundle.setBehaviour(c.behaviour);
+  for (Step step : c.steps) {
+    const std::size_t suffix = std::min(step.title.find(" +"), step.title.size());
+    const std::string state = step.title.substr(suffix);
+    step.title.resize(suffix);
+    if (step.kind != A) step.answer = expandPaths(h, step.answer);
+    step.look = [&h, state, title = step.title] {
+      EXPECT_EQ(std::string(h.app->busy() ? " +busy" : "") + (h.app->worker() ? " +watch" : ""),
+                state)
+          << "while \"" << title << "\" was up";
+    };
+    h.fake.ui.person.expect(std::move(step));
+  }
+  const std::size_t journalAtStart = h.bundle.journal().size();
+  const std::size_t alertsAtStart = h.fake.ui.alerts.size();
+  begin();
+  h.fake.loop.runUntilIdle();
+
+  std::vector<std::string> commands;
+  std::optional<std::string> lastInput;
+  const std::vector<FakeEngineBundle::Run> runs = h.bundle.journal();
+  for (std::size_t i = journalAtStart; i < runs.size(); ++i) {
+    if (runs[i].arguments.at(0) == "watch") continue;
     std::string line;
-    for (const std::string& argument : run.arguments) {
-      line += (line.empty() ? "" : " ") +
-              (argument == h_.app->config().string() ? "{config}" : argument);
-    }
-    lines.push_back(line);
+    for (const std::string& argument : runs[i].arguments)
+      line += (line.empty() ? "" : " ") + argument;
+    commands.push_back(abbreviatePaths(h, line));
+    lastInput = runs[i].input;
   }
-  return lines;
-}
-
-::testing::AssertionResult FlowTrace::endedSyncingAgain() const {
-  if (h_.app->busy()) return ::testing::AssertionFailure() << "still busy";
-  const int pid = h_.workerPid();
-  if (pid < 0) return ::testing::AssertionFailure() << "no watch process runs";
-  if (pid == watchAtStart_) return ::testing::AssertionFailure() << "the watch was never stopped";
-  return ::testing::AssertionSuccess();
+  EXPECT_EQ(commands, c.commands);
+  if (c.input) {
+    EXPECT_EQ(lastInput.value_or("?"), c.input->is_null() ? "" : c.input->dump());
+  }
+  if (c.lastText) {
+    ASSERT_GT(h.fake.ui.alerts.size(), alertsAtStart);
+    EXPECT_EQ(h.fake.ui.alerts.back().informativeText, *c.lastText);
+  }
+  EXPECT_FALSE(h.app->busy());
 }
 
 void expectFlow(AppHarness& h, const std::string& menuItem, const FlowCase& c) {
-  SCOPED_TRACE(c.name);
-  // Before the launch: a watch process starting meanwhile would read a half-written file.
-  h.bundle.setBehaviour(c.behaviour);
+  if (!c.behaviour.empty()) h.bundle.setBehaviour(c.behaviour);
   h.launch();
-  std::vector<std::string> seen;
-  for (const Step& step : c.steps) {
-    AlertAnswer& answer = h.fake.ui.person.expectAlert(step.title).press(step.button);
-    for (const auto& [field, text] : step.typed) answer.type(field, text);
-    if (step.item >= 0) answer.select(0, step.item);
-    seen.push_back(step.title + (step.busy ? " +busy" : ""));
-  }
-  const std::size_t alertsBefore = h.fake.ui.alerts.size();
-  FlowTrace trace(h);
-  h.fake.ui.choose(menuItem);
-  h.fake.loop.runUntilIdle();
-
-  EXPECT_EQ(trace.seen(), seen);
-  EXPECT_EQ(trace.commandLines(), c.commands);
-  if (c.input) {
-    const std::vector<FakeEngineBundle::Run> runs = trace.commands();
-    ASSERT_FALSE(runs.empty());
-    const std::optional<std::string>& input = runs.back().input;
-    EXPECT_EQ(input ? parseJson(*input) : std::nullopt, c.input);
-  }
-  if (c.lastText) {
-    ASSERT_GT(h.fake.ui.alerts.size(), alertsBefore);
-    EXPECT_EQ(h.fake.ui.alerts.back().informativeText, *c.lastText);
-  }
-  EXPECT_TRUE(trace.endedSyncingAgain());
+  const int watchAtStart = h.workerPid();
+  runFlow(h, c, [&] { h.fake.ui.choose(menuItem); });
+  EXPECT_NE(h.workerPid(), -1) << c.name << ": syncing again";
+  EXPECT_NE(h.workerPid(), watchAtStart) << c.name << ": the watch was never stopped";
 }
 
 }  // namespace quorvane::testing

@@ -7,87 +7,51 @@
 #include <optional>
 #include <string>
 #include <utility>
-#include <variant>
 #include <vector>
 
 namespace quorvane::testing {
 
-// How the person answers one alert, found by its message text.
-struct AlertAnswer {
-  std::string messageText;
-  std::string button;  // the title pressed; empty: the first button
-  std::vector<std::pair<std::size_t, std::string>> typed;  // accessory field index, text
-  std::vector<std::pair<std::size_t, int>> selected;       // pop-up field index, item
-  double thinkSeconds = 0;
-  std::function<void()> look;  // called while the alert is up, before the answer
+// How the person answers one dialog: an alert found by its message text, or an
+// open or save panel found by its title (any title when it has none).
+struct Dialog {
+  enum Kind { alert, open, save };
+  Kind kind = alert;
+  std::string title;
+  // Alert: the button pressed (empty: the first). Panel: the path chosen (empty: Cancel).
+  std::string answer = {};
+  std::vector<std::pair<std::size_t, std::string>> typed = {};  // accessory field index, text
+  int item = -1;            // the item selected in the first pop-up, if any
+  double thinkSeconds = 0;  // the clock moves on while it is up (posts and delayed blocks run)
+  std::function<void()> look = {};  // called while it is up, before the answer
 
-  AlertAnswer& press(std::string title) {
-    button = std::move(title);
-    return *this;
+  Dialog& press(std::string button) { return answer = std::move(button), *this; }
+  Dialog& choose(const std::filesystem::path& path) { return answer = path.string(), *this; }
+  Dialog& type(std::size_t field, std::string text) {
+    return typed.emplace_back(field, std::move(text)), *this;
   }
-  AlertAnswer& type(std::size_t field, std::string text) {
-    typed.emplace_back(field, std::move(text));
-    return *this;
-  }
-  AlertAnswer& select(std::size_t field, int item) {
-    selected.emplace_back(field, item);
-    return *this;
-  }
-  // The clock moves on while the alert is up (posts and delayed blocks run).
-  AlertAnswer& thinkFor(double seconds) {
-    thinkSeconds = seconds;
-    return *this;
-  }
-  AlertAnswer& whileShown(std::function<void()> lookAround) {
-    look = std::move(lookAround);
-    return *this;
+  Dialog& thinkFor(double seconds) { return thinkSeconds = seconds, *this; }
+  Dialog& whileShown(std::function<void()> lookAround) {
+    return look = std::move(lookAround), *this;
   }
 };
 
-// How the person answers the next open or save panel.
-struct PanelAnswer {
-  enum class Kind { open, save };
-  Kind kind = Kind::open;
-  std::optional<std::filesystem::path> chosen;  // none: Cancel
-  double thinkSeconds = 0;
-  std::function<void()> look;  // called while the panel is up, before the answer
-
-  PanelAnswer& choose(std::filesystem::path path) {
-    chosen = std::move(path);
-    return *this;
-  }
-  PanelAnswer& cancel() {
-    chosen.reset();
-    return *this;
-  }
-  PanelAnswer& thinkFor(double seconds) {
-    thinkSeconds = seconds;
-    return *this;
-  }
-  PanelAnswer& whileShown(std::function<void()> lookAround) {
-    look = std::move(lookAround);
-    return *this;
-  }
-};
-
-// The person in front of the screen: the dialogs a test expects, in order, and
-// the answers to give them.
+// The person in front of the screen: the dialogs a test expects, in order.
 class ScriptedPerson {
  public:
-  AlertAnswer& expectAlert(std::string messageText);
-  PanelAnswer& expectOpenPanel();
-  PanelAnswer& expectSavePanel();
+  Dialog& expect(Dialog dialog) { return answers_.emplace_back(std::move(dialog)); }
+  Dialog& expectAlert(std::string title, std::string button = {}) {
+    return expect({Dialog::alert, std::move(title), std::move(button)});
+  }
+  Dialog& expectOpenPanel() { return expect({Dialog::open, ""}); }
+  Dialog& expectSavePanel() { return expect({Dialog::save, ""}); }
 
-  // The next answer when it is meant for this dialog; none otherwise, and the
-  // answer stays queued.
-  std::optional<AlertAnswer> takeAlert(const std::string& messageText);
-  std::optional<PanelAnswer> takePanel(PanelAnswer::Kind kind);
-
+  // The next answer when it is meant for this dialog; none otherwise, and it stays queued.
+  std::optional<Dialog> take(Dialog::Kind kind, const std::string& title);
   // Descriptions of the answers never given.
   std::vector<std::string> unused() const;
 
  private:
-  std::deque<std::variant<AlertAnswer, PanelAnswer>> answers_;
+  std::deque<Dialog> answers_;
 };
 
 }  // namespace quorvane::testing
