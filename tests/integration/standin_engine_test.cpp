@@ -128,7 +128,7 @@ TEST(StandInEngine, SignedInComputersSyncAndARestoreReachesTheOther) {
 
   // The first computer's history lists both versions, newest first, and restores
   // the older one.
-  first.fake.ui.person.expectAlert("Restore a file version").select(0, 1);
+  first.fake.ui.person.expectAlert("Restore a file version").pick(1);
   first.fake.ui.person.expectAlert("Version restored");
   first.fake.ui.choose("Version History…");
   first.fake.loop.runUntilIdle();

@@ -29,6 +29,7 @@ struct Dialog {
   Dialog& type(std::size_t field, std::string text) {
     return typed.emplace_back(field, std::move(text)), *this;
   }
+  Dialog& pick(int popUpItem) { return item = popUpItem, *this; }
   Dialog& thinkFor(double seconds) { return thinkSeconds = seconds, *this; }
   Dialog& whileShown(std::function<void()> lookAround) {
     return look = std::move(lookAround), *this;
