@@ -52,32 +52,27 @@ TEST(InstanceLock, OfSimultaneousLaunchesExactlyOneWins) {
     TempDir temp;
     int start[2], finish[2], results[2];
     ASSERT_EQ(::pipe(start) | ::pipe(finish) | ::pipe(results), 0);
-    pid_t contenders[2];
-    for (pid_t& contender : contenders) {
-      contender = ::fork();
-      ASSERT_GE(contender, 0);
-      if (contender == 0) {
-        char c;
-        ::close(start[1]);
-        ::close(finish[1]);
-        (void)!::read(start[0], &c, 1);  // both go when the test closes `start`
-        auto attempt = InstanceLock::acquire(temp / "lock");
-        Report report{::getpid(), attempt.result == InstanceLock::Attempt::Result::taken,
-                      attempt.holder};
-        (void)!::write(results[1], &report, sizeof report);
-        (void)!::read(finish[0], &c, 1);  // the winner holds on until both have reported
-        ::_exit(0);
-      }
+    for (int contender = 0; contender < 2; ++contender) {
+      if (::fork() != 0) continue;
+      char c;
+      ::close(start[1]);
+      ::close(finish[1]);
+      (void)!::read(start[0], &c, 1);  // both go when the test closes `start`
+      auto attempt = InstanceLock::acquire(temp / "lock");
+      Report report{::getpid(), attempt.result == InstanceLock::Attempt::Result::taken,
+                    attempt.holder};
+      (void)!::write(results[1], &report, sizeof report);
+      (void)!::read(finish[0], &c, 1);  // the winner holds on until both have reported
+      ::_exit(0);
     }
     for (int fd : {start[0], start[1], finish[0], results[1]}) ::close(fd);
     Report reports[2] = {};
     for (Report& report : reports) {
       ASSERT_EQ(::read(results[0], &report, sizeof report), static_cast<ssize_t>(sizeof report));
     }
-    ::close(finish[1]);
-    ::close(results[0]);
-    for (pid_t contender : contenders) ::waitpid(contender, nullptr, 0);
-
+    for (int fd : {finish[1], results[0]}) ::close(fd);
+    while (::wait(nullptr) > 0) {
+    }
     ASSERT_NE(reports[0].taken, reports[1].taken) << "round " << round;
     const Report& winner = reports[0].taken ? reports[0] : reports[1];
     const Report& loser = reports[0].taken ? reports[1] : reports[0];
