@@ -42,22 +42,22 @@ inline QVariant property(const QDBusConnection& connection, const QString& servi
 class PrivateSessionBus {
  public:
   PrivateSessionBus() {
-    if (!start(daemon_, "dbus-daemon", {"--session", "--nofork", "--print-address=1"})) return;
-    if (!daemon_.waitForReadyRead(10000)) {
-      error = "dbus-daemon printed no address";
-      return;
-    }
+    daemon_.setStandardErrorFile(QProcess::nullDevice());
+    daemon_.start("dbus-daemon", {"--session", "--nofork", "--print-address=1"});
+    if (!daemon_.waitForReadyRead(10000)) return;
     address_ = QString::fromUtf8(daemon_.readLine()).trimmed();
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert("DBUS_SESSION_BUS_ADDRESS", address_);
     watcher_.setProcessEnvironment(environment);
-    if (!start(watcher_, "status-notifier-watcher", {})) return;
+    watcher_.setStandardErrorFile(QProcess::nullDevice());
+    watcher_.start("status-notifier-watcher", QStringList());
     // The watcher takes its name a moment before it answers on it.
     const QDBusConnection bus = connect();
-    if (!processUntil(
-            [&] { return watcherProperty(bus, "IsStatusNotifierHostRegistered").isValid(); })) {
-      error = "the StatusNotifierWatcher did not answer";
-    }
+    running = processUntil([&] {
+      return property(bus, kWatcher, "/StatusNotifierWatcher", kWatcher,
+                      "IsStatusNotifierHostRegistered")
+          .isValid();
+    });
   }
   ~PrivateSessionBus() {
     for (const QString& name : connections_) QDBusConnection::disconnectFromBus(name);
@@ -70,8 +70,8 @@ class PrivateSessionBus {
   PrivateSessionBus(const PrivateSessionBus&) = delete;
   PrivateSessionBus& operator=(const PrivateSessionBus&) = delete;
 
-  // Empty once the daemon and the watcher run; else why they do not.
-  QString error;
+  // The daemon and the watcher answer.
+  bool running = false;
 
   // A new connection to the bus, closed with the object.
   QDBusConnection connect() {
@@ -87,17 +87,6 @@ class PrivateSessionBus {
 
  private:
   static inline const QString kWatcher = "org.kde.StatusNotifierWatcher";
-  static QVariant watcherProperty(const QDBusConnection& bus, const QString& name) {
-    return property(bus, kWatcher, "/StatusNotifierWatcher", kWatcher, name);
-  }
-  bool start(QProcess& process, const QString& program, const QStringList& arguments) {
-    process.setStandardErrorFile(QProcess::nullDevice());
-    process.start(program, arguments);
-    if (process.waitForStarted(10000)) return true;
-    error = program + " did not start: " + process.errorString();
-    return false;
-  }
-
   QProcess daemon_;
   QProcess watcher_;
   QString address_;

@@ -56,7 +56,9 @@ class StatusNotifierTest : public ::testing::Test {
   ModalGate gate;
   std::vector<MenuAction> chosen;
 
-  void SetUp() override { ASSERT_TRUE(bus.error.isEmpty()) << bus.error.toStdString(); }
+  void SetUp() override {
+    ASSERT_TRUE(bus.running) << "needs dbus-daemon and Debian's status-notifier-watcher";
+  }
 
   std::unique_ptr<TrayStatusItem> makeItem(std::optional<QDBusConnection> on = std::nullopt) {
     return std::make_unique<TrayStatusItem>(
