@@ -58,12 +58,9 @@ x11_start() {
 # than letters.
 x11_work_dir() {
   local candidate
-  for _ in $(seq 20); do
-    candidate="/tmp/quorvane-$1-$$-$RANDOM"
-    if mkdir -m 700 "$candidate" 2>/dev/null; then
-      echo "$candidate"
-      return 0
-    fi
+  for _ in 1 2 3 4 5; do
+    candidate="/tmp/quorvane-$1-$$$RANDOM"
+    mkdir -m 700 "$candidate" 2>/dev/null && echo "$candidate" && return 0
   done
   return 1
 }
@@ -95,11 +92,14 @@ x11_start_sni_tray() {
   x11_wait_for 10 x11_sni_watcher_says IsStatusNotifierHostRegistered true
 }
 
-# Succeeds when the StatusNotifierWatcher's property `$1` prints as containing `$2`.
-x11_sni_watcher_says() {
+# The StatusNotifierWatcher's property `$1`, as gdbus prints it.
+x11_sni_watcher() {
   gdbus call --session -d org.kde.StatusNotifierWatcher -o /StatusNotifierWatcher \
-    -m org.freedesktop.DBus.Properties.Get org.kde.StatusNotifierWatcher "$1" 2>/dev/null | grep -qF -- "$2"
+    -m org.freedesktop.DBus.Properties.Get org.kde.StatusNotifierWatcher "$1" 2>/dev/null
 }
+
+# Succeeds when the StatusNotifierWatcher's property `$1` prints as containing `$2`.
+x11_sni_watcher_says() { x11_sni_watcher "$1" | grep -qF -- "$2"; }
 
 # A tray along the top edge, dark, as many desktop panels are.
 x11_start_tray() {
@@ -157,25 +157,16 @@ x11_click_tray_icon() {
   xdotool mousemove $((x + w / 2)) $((y + h / 2)) click 1
 }
 
+# Asks each process started here to end (SIGTERM), newest first; kills it after 5 s.
 x11_stop() {
   local i pid
   for ((i = ${#X11_PIDS[@]} - 1; i >= 0; i--)); do
     pid=${X11_PIDS[i]}
     kill -TERM "$pid" 2>/dev/null || continue
-    for _ in $(seq 25); do kill -0 "$pid" 2>/dev/null || break; sleep 0.2; done
-    kill -KILL "$pid" 2>/dev/null || true
+    x11_wait_for 5 eval "! kill -0 $pid 2>/dev/null" || kill -KILL "$pid" 2>/dev/null || true
     wait "$pid" 2>/dev/null || true
   done
   X11_PIDS=()
-}
-
-# Asks each process to end (SIGTERM), waits up to 10 s, then kills it.
-x11_end() {
-  local pid
-  for pid in "$@"; do
-    kill -TERM "$pid" 2>/dev/null || continue
-    x11_wait_for 10 eval "! kill -0 $pid 2>/dev/null" || kill -KILL "$pid" 2>/dev/null || true
-  done
 }
 
 # Text a person reads in window `$1`, enlarged for OCR; the images and the text stay
@@ -221,10 +212,7 @@ x11_fail() {
 # For a script's EXIT trap: ends the front end in X11_APP_PID (and so its watch
 # process), then the display and the tray, then removes the folder `$1`.
 x11_end_session() {
-  if [ -n "$X11_APP_PID" ]; then
-    kill -TERM "$X11_APP_PID" 2>/dev/null || true
-    wait "$X11_APP_PID" 2>/dev/null || true
-  fi
+  [ -z "$X11_APP_PID" ] || X11_PIDS+=("$X11_APP_PID")
   x11_stop
   rm -rf "$1"
 }

@@ -65,9 +65,9 @@ TEST(ChildProcess, GetsItsStreamsWhereverRoutedButNothingElseOfThisProcess) {
   sigset_t usr1, savedMask;
   sigemptyset(&usr1);
   sigaddset(&usr1, SIGUSR1);
-  const std::vector<std::string> arguments = {
-      "login", "two words", "",         "  padded  ",  "quote\"s and 'single'",
-      "$HOME", "*",         "--config", "back\\slash", "Gr\u00fc\u00dfe \u2014 \U0001F4C1"};
+  // Passed as they are: no shell sees them.
+  const std::vector<std::string> arguments = {"two words", "", "'$HOME' *",
+                                              "Gr\u00fc\u00dfe \U0001F4C1"};
   const std::string sent[] = {"from the test", "to out", "to err"};
   enum Route { pipe, file, inherit };
   // Over the three launches every stream takes every route once.
@@ -116,8 +116,6 @@ TEST(ChildProcess, GetsItsStreamsWhereverRoutedButNothingElseOfThisProcess) {
     std::string seen[3];
     for (int s = 1; s < 3; ++s) seen[s] = pipes[s] ? readFrom(pipes[s].get(), true) : "";
     EXPECT_EQ(child->waitUntilExit(), 7);  // returns after the handler
-    EXPECT_TRUE(child->hasExited());
-    EXPECT_EQ(child->terminationStatus(), 7);
     EXPECT_EQ(reports, 1);
     EXPECT_EQ(reported, 7);
     for (int s = 1; s < 3; ++s) {
@@ -171,17 +169,16 @@ TEST(ChildLifetime, ChildDiesWhenTheThreadThatLaunchedItEnds) {
 
 TEST(ChildLifetime, FailedExecLeavesNoChild) {
   // In a process of its own, where any child at all would be the failed one.
-  pid_t tester = ::fork();
-  ASSERT_GE(tester, 0);
+  const pid_t tester = ::fork();
   if (tester == 0) {
     auto launched = ChildProcess::launch(
         {"/nonexistent/quorvane", {}, Stdio::pipe(), Stdio::pipe(), Stdio::sameAsOutput()});
     if (!std::holds_alternative<std::string>(launched)) ::_exit(1);
     ::_exit(::waitpid(-1, nullptr, WNOHANG) < 0 && errno == ECHILD ? 0 : 2);
   }
-  int status = 0;
-  ASSERT_EQ(::waitpid(tester, &status, 0), tester);
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+  int status = -1;
+  ::waitpid(tester, &status, 0);
+  EXPECT_EQ(status, 0);
 }
 
 TEST(ChildLifetime, ChildIsReapedAfterItsObjectIsGone) {

@@ -1,7 +1,9 @@
+// A second launch handing its files to the running instance; the instance lock that
+// decides which one runs is in linux/instance_lock_test.cpp, the whole path from
+// the command line and from xdg-open in e2e/run.sh and e2e/install.sh.
 #include <gtest/gtest.h>
 #include <sys/socket.h>
 #include <sys/un.h>
-#include <unistd.h>
 
 #include <atomic>
 #include <cstring>
@@ -9,7 +11,6 @@
 
 #include "platform/posix/file_descriptor.h"
 #include "platform/qt/instance_handoff.h"
-#include "platform/qt/modal_gate.h"
 #include "platform/qt/opened_files_queue.h"
 #include "platform/qt/opened_paths.h"
 #include "qt_test_support.h"
@@ -19,42 +20,42 @@ namespace quorvane {
 namespace {
 
 using testing::processUntil;
-using testing::TempDir;
 using Paths = std::vector<std::filesystem::path>;
 
 TEST(OpenedPaths, TakesFilesAndSkipsOptions) {
   const std::filesystem::path here = std::filesystem::current_path();
-  struct Case {
+  const struct {
     std::vector<std::string> arguments;
     Paths paths;
-  };
-  const std::vector<Case> cases = {
+  } cases[] = {
       {{"quorvane-menubar"}, {}},
-      {{"q", "--enable-login"}, {}},
       {{"q", "/srv/Home.quorvane-server", "--enable-login"}, {"/srv/Home.quorvane-server"}},
       {{"q", "invite.json", "-x"}, {here / "invite.json"}},
       {{"q", "--", "--enable-login", "-"}, {here / "--enable-login", here / "-"}},
   };
-  for (const Case& c : cases) EXPECT_EQ(openedPaths(c.arguments), c.paths) << c.arguments.size();
+  for (const auto& c : cases) EXPECT_EQ(openedPaths(c.arguments), c.paths) << c.arguments.size();
 }
 
-TEST(InstanceHandoff, SplitsOnNulAndDropsACutOffEntry) {
-  using namespace std::string_literals;
-  EXPECT_EQ(parseHandoff(QByteArray()), Paths{});
-  EXPECT_EQ(parseHandoff(QByteArray::fromStdString("/a\0/b c\0"s)), (Paths{"/a", "/b c"}));
-  EXPECT_EQ(parseHandoff(QByteArray::fromStdString("/a\0\0/cut"s)), Paths{"/a"});
+// A socket at `path`, bound (a server that crashed) or connected (a client).
+FileDescriptor unixSocket(const std::filesystem::path& path, bool bind) {
+  FileDescriptor fd(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  std::strncpy(address.sun_path, path.c_str(), sizeof address.sun_path - 1);
+  auto* raw = reinterpret_cast<sockaddr*>(&address);
+  if ((bind ? ::bind(fd.get(), raw, sizeof address) : ::connect(fd.get(), raw, sizeof address))) {
+    fd.reset();
+  }
+  return fd;
 }
 
 TEST(InstanceHandoff, PathsReachTheRunningInstanceOverAStaleSocket) {
-  TempDir dir;
+  using namespace std::string_literals;
+  EXPECT_EQ(parseHandoff(QByteArray::fromStdString("/a\0\0/cut"s)), Paths{"/a"});
+
+  testing::TempDir dir;
   const auto socket = dir / "org.quorvane.Quorvane.socket";
-  {  // a socket file left behind by an instance that crashed
-    FileDescriptor fd(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    std::strncpy(address.sun_path, socket.c_str(), sizeof address.sun_path - 1);
-    ASSERT_EQ(::bind(fd.get(), reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-  }
+  ASSERT_TRUE(unixSocket(socket, true));  // left behind by an instance that crashed
   std::vector<Paths> received;
   HandoffServer server([&](Paths paths) { received.push_back(std::move(paths)); });
   ASSERT_EQ(server.listen(socket), std::nullopt);
@@ -67,14 +68,10 @@ TEST(InstanceHandoff, PathsReachTheRunningInstanceOverAStaleSocket) {
   // Far more than anyone opens is refused whole, and the server keeps serving.
   std::atomic<bool> flooded = false;
   std::thread flood([&] {
-    FileDescriptor fd(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    std::strncpy(address.sun_path, socket.c_str(), sizeof address.sun_path - 1);
-    if (::connect(fd.get(), reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) return;
+    FileDescriptor fd = unixSocket(socket, false);
     std::string chunk;
     while (chunk.size() < 64 * 1024) chunk.append("/f", 3);  // NUL-terminated entries
-    for (int i = 0; i < 40; ++i) {
+    for (int i = 0; fd && i < 40; ++i) {
       if (::send(fd.get(), chunk.data(), chunk.size(), MSG_NOSIGNAL) < 0) break;
     }
     flooded = true;

@@ -2,42 +2,95 @@
 
 #include <QDBusConnection>
 #include <QDBusMessage>
+#include <QDBusPendingCall>
+#include <QDBusVariant>
 #include <QProcess>
-#include <QString>
+#include <QProcessEnvironment>
+
+#include "qt_test_support.h"
 
 namespace quorvane::testing {
+
+// Sends `call` and lets the event loop run until the answer is in: a blocking call
+// would also block the objects of this process that have to answer it.
+inline QDBusMessage callAndWait(const QDBusConnection& connection, const QDBusMessage& call) {
+  QDBusPendingCall pending = connection.asyncCall(call);
+  processUntil([&] { return pending.isFinished(); });
+  return pending.reply();
+}
+
+inline QDBusMessage callAndWait(const QDBusConnection& connection, const QString& service,
+                                const QString& path, const QString& interface,
+                                const QString& method, const QVariantList& arguments = {}) {
+  QDBusMessage call = QDBusMessage::createMethodCall(service, path, interface, method);
+  call.setArguments(arguments);
+  return callAndWait(connection, call);
+}
+
+// A property as a host reads it; invalid when there is no answer.
+inline QVariant property(const QDBusConnection& connection, const QString& service,
+                         const QString& path, const QString& interface, const QString& name) {
+  const QDBusMessage reply = callAndWait(
+      connection, service, path, "org.freedesktop.DBus.Properties", "Get", {interface, name});
+  if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) return {};
+  return qvariant_cast<QDBusVariant>(reply.arguments().front()).variant();
+}
 
 // A D-Bus session bus of a test's own, with the StatusNotifierWatcher from
 // Debian's status-notifier-item utilities on it. Every process it started ends
 // with it.
 class PrivateSessionBus {
  public:
-  PrivateSessionBus();
-  ~PrivateSessionBus();
+  PrivateSessionBus() {
+    daemon_.setStandardErrorFile(QProcess::nullDevice());
+    daemon_.start("dbus-daemon", {"--session", "--nofork", "--print-address=1"});
+    if (!daemon_.waitForReadyRead(10000)) return;
+    address_ = QString::fromUtf8(daemon_.readLine()).trimmed();
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("DBUS_SESSION_BUS_ADDRESS", address_);
+    watcher_.setProcessEnvironment(environment);
+    watcher_.setStandardErrorFile(QProcess::nullDevice());
+    watcher_.start("status-notifier-watcher", QStringList());
+    // The watcher takes its name a moment before it answers on it.
+    const QDBusConnection bus = connect();
+    running = processUntil([&] {
+      return property(bus, kWatcher, "/StatusNotifierWatcher", kWatcher,
+                      "IsStatusNotifierHostRegistered")
+          .isValid();
+    });
+  }
+  ~PrivateSessionBus() {
+    for (const QString& name : connections_) QDBusConnection::disconnectFromBus(name);
+    for (QProcess* process : {&watcher_, &daemon_}) {
+      process->terminate();
+      if (!process->waitForFinished(5000)) process->kill();
+      process->waitForFinished(5000);
+    }
+  }
   PrivateSessionBus(const PrivateSessionBus&) = delete;
   PrivateSessionBus& operator=(const PrivateSessionBus&) = delete;
 
-  // The daemon and the watcher run; when false, `error()` says why.
-  bool running() const { return error_.isEmpty(); }
-  const QString& error() const { return error_; }
+  // The daemon and the watcher answer.
+  bool running = false;
 
   // A new connection to the bus, closed with the object.
-  QDBusConnection connect();
+  QDBusConnection connect() {
+    connections_.append(QStringLiteral("test-%1").arg(connections_.size()));
+    return QDBusConnection::connectToBus(address_, connections_.back());
+  }
   // Tells the watcher that a host shows items, as a panel's tray does.
-  bool registerHost();
+  bool registerHost() {
+    return callAndWait(connect(), kWatcher, "/StatusNotifierWatcher", kWatcher,
+                       "RegisterStatusNotifierHost", {"org.kde.StatusNotifierHost-test"})
+               .type() == QDBusMessage::ReplyMessage;
+  }
 
  private:
-  bool start(QProcess& process, const QString& program, const QStringList& arguments);
-
+  static inline const QString kWatcher = "org.kde.StatusNotifierWatcher";
   QProcess daemon_;
   QProcess watcher_;
   QString address_;
-  QString error_;
   QStringList connections_;
 };
-
-// Sends `call` and lets the event loop run until the answer is in: a blocking call
-// would also block the objects of this process that have to answer it.
-QDBusMessage callAndWait(const QDBusConnection& connection, const QDBusMessage& call);
 
 }  // namespace quorvane::testing

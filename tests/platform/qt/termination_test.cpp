@@ -1,20 +1,12 @@
 #include <gtest/gtest.h>
 
-#include <QPushButton>
 #include <csignal>
 
-#include "platform/qt/alert_dialog.h"
-#include "platform/qt/modal_gate.h"
-#include "platform/qt/qt_loop.h"
-#include "platform/qt/qt_ui.h"
 #include "platform/qt/termination_signals.h"
 #include "qt_test_support.h"
 
 namespace quorvane {
 namespace {
-
-using testing::processUntil;
-using testing::whenModal;
 
 TEST(TerminationSignals, EachQuitSignalBecomesOneCallOnTheMainThread) {
   for (int number : {SIGTERM, SIGINT, SIGHUP}) {
@@ -24,7 +16,7 @@ TEST(TerminationSignals, EachQuitSignalBecomesOneCallOnTheMainThread) {
       TerminationSignals handler([&] { ++calls; });
       ASSERT_TRUE(handler.installed());
       ASSERT_EQ(std::raise(number), 0);
-      EXPECT_TRUE(processUntil([&] { return calls == 1; }));
+      EXPECT_TRUE(testing::processUntil([&] { return calls == 1; }));
     }
     struct sigaction now = {};
     ::sigaction(number, nullptr, &now);
@@ -32,40 +24,26 @@ TEST(TerminationSignals, EachQuitSignalBecomesOneCallOnTheMainThread) {
   }
 }
 
-class Quitter : public ApplicationDelegate {
- public:
-  TerminateReply reply = TerminateReply::now;
-  int asked = 0;
-  void applicationDidFinishLaunching() override {}
-  TerminateReply applicationShouldTerminate() override {
-    ++asked;
-    return reply;
-  }
-  void applicationOpen(const std::vector<std::filesystem::path>&) override {}
-  void performMenuAction(MenuAction) override {}
-};
+using TerminateTest = testing::QtUiTest;
 
-class TerminateTest : public ::testing::Test {
- protected:
-  ModalGate gate;
-  QtLoop loop{gate};
-  QtUi ui{gate, loop};
-  Quitter delegate;
-  void SetUp() override { ui.setDelegate(&delegate); }
-};
-
-TEST_F(TerminateTest, QuitDuringAModalEndsItAndLaterDialogsAnswerAtOnce) {
+TEST_F(TerminateTest, QuitDuringAModalEndsItAndLaterDialogsAnswerAtOnceUnlessCancelled) {
   AlertResult interrupted, later, noCancel;
   PanelResult panel{kModalResponseOK, "/x"};
+  QObject deadline;  // only keeps a quit that never comes from hanging the suite
+  QTimer::singleShot(10000, &deadline, [] { QCoreApplication::exit(99); });
   QTimer::singleShot(0, [&] {
-    whenModal([&](QWidget*) { ui.terminate(); });
+    delegate.reply = TerminateReply::cancel;
+    ui.terminate();
+    EXPECT_FALSE(ui.terminating()) << "a cancelled quit keeps running";
+    delegate.reply = TerminateReply::now;
+    testing::whenModal([&](QWidget*) { ui.terminate(); });
     interrupted = ui.runAlert(Alert{"Restore", "", {"Restore Version", "Cancel"}, std::nullopt});
     later = ui.runAlert(Alert{"Could not restore", "", {}, std::nullopt});
     noCancel = ui.runAlert(Alert{"Your account", "", {"Change Password…", "Done"}, std::nullopt});
     panel = ui.runSavePanel(SavePanel{});
   });
   EXPECT_EQ(QApplication::exec(), 0);
-  EXPECT_EQ(delegate.asked, 1);
+  EXPECT_EQ(delegate.askedToTerminate, 2);
   EXPECT_EQ(interrupted.response, 1001);
   // Without a "Cancel", no button was pressed: never the first one, which acts.
   EXPECT_EQ(later.response, kModalResponseAbort);
@@ -74,15 +52,6 @@ TEST_F(TerminateTest, QuitDuringAModalEndsItAndLaterDialogsAnswerAtOnce) {
   EXPECT_FALSE(panel.url);
   EXPECT_TRUE(ui.terminatedInsideModal());
   EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
-}
-
-TEST_F(TerminateTest, ACancelledQuitKeepsRunning) {
-  delegate.reply = TerminateReply::cancel;
-  QTimer::singleShot(0, [&] { ui.terminate(); });
-  QTimer::singleShot(0, [] { QCoreApplication::exit(7); });
-  EXPECT_EQ(QApplication::exec(), 7);
-  EXPECT_EQ(delegate.asked, 1);
-  EXPECT_FALSE(ui.terminating());
 }
 
 }  // namespace
