@@ -26,8 +26,9 @@ class TestDeadline : public ::testing::EmptyTestEventListener {
 
   std::chrono::seconds limit_;
   std::mutex mutex_;
-  std::condition_variable ended_;
+  std::condition_variable changed_;
   bool running_ = false;
+  bool watching_ = false;
   std::thread watchdog_;
 };
 
