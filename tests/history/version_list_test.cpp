@@ -1,6 +1,10 @@
 #include "history/version_list.h"
 
 #include <gtest/gtest.h>
+#include <unicode/datefmt.h>
+#include <unicode/timezone.h>
+
+#include <memory>
 
 namespace quorvane {
 namespace {
@@ -30,6 +34,37 @@ TEST(VersionLabels, ShowPathShortDateAndTimeInTheLocaleAndZoneAndDevice) {
   };
   for (const auto& c : cases) {
     EXPECT_EQ(VersionLabels(c.locale, c.zone).label(c.version), c.label) << c.locale;
+  }
+}
+
+// Labels reuse the texts of days and minutes already shown; they must read as if
+// each were formatted whole, across daylight saving changes, offsets of odd
+// minutes and seconds, times before 1970, other calendars and digits.
+TEST(VersionLabels, ReadAsIfEachWereFormattedWhole) {
+  const char* locales[] = {"en_US", "de_DE", "ja_JP",      "ar_EG", "fa_IR",
+                           "th_TH", "he_IL", "zh_Hant_TW", "my_MM", "en_US_POSIX"};
+  const char* zones[] = {"Europe/Berlin",       "America/New_York", "Asia/Kolkata",
+                         "Australia/Lord_Howe", "Africa/Monrovia",  "Pacific/Chatham"};
+  // Each span covers 83 days: 1938, Monrovia's change of offset in 1972, the
+  // autumn and spring changes of 2026-27.
+  const double spans[] = {-1'000'000'000, 63'000'000, 1'790'000'000, 1'800'000'000};
+  for (const char* locale : locales) {
+    for (const char* zone : zones) {
+      const VersionLabels labels(locale, zone);
+      std::unique_ptr<icu::DateFormat> whole(icu::DateFormat::createDateTimeInstance(
+          icu::DateFormat::kShort, icu::DateFormat::kShort, icu::Locale::createCanonical(locale)));
+      whole->adoptTimeZone(icu::TimeZone::createTimeZone(zone));
+      for (double start : spans) {
+        for (int step = 0; step < 500; ++step) {
+          const double time = start + step * 14'431.7;
+          icu::UnicodeString formatted;
+          std::string expected;
+          whole->format(time * 1000.0, formatted).toUTF8String(expected);
+          ASSERT_EQ(labels.label({"p", 1, time, "d"}), "p — " + expected + " — d")
+              << locale << " " << zone << " " << time;
+        }
+      }
+    }
   }
 }
 
