@@ -46,7 +46,7 @@ fuzz: deps
 # Each figure beside its floor; the desktop figures take about eight minutes.
 bench: build
 	@$(BUILD)/bench/quorvane_bench
-	@QT_QPA_PLATFORM=offscreen $(BUILD)/bench/quorvane_qt_bench
+	@QT_QPA_PLATFORM=offscreen QT_LOGGING_RULES=default.warning=false $(BUILD)/bench/quorvane_qt_bench
 	@bash bench/desktop_figures.sh $(BUILD)
 
 # Builds only the application (front end, engine, resources), not the tests.
