@@ -9,7 +9,8 @@ namespace quorvane {
 
 // Labels versions as "path — date and time — device", the date and time in the
 // short style of a locale and time zone (to the minute); a version without a
-// device ends in " — ".
+// device ends in " — ". Remembers the texts of the days and minutes it has
+// shown, so one object serves one thread.
 class VersionLabels {
  public:
   // Empty names stand for the user's own locale (LC_ALL, LC_TIME, LANG) and time
