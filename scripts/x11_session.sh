@@ -177,9 +177,10 @@ x11_read_window() {
   tesseract "$X11_LOGS/$2-ocr.png" - 2>/dev/null | tee "$X11_LOGS/$2.txt"
 }
 
-# Letters OCR confuses, folded together, and no spaces: for comparing what was
-# read with what was meant.
-x11_ocr_fold() { tr -d ' \n' | tr 'OoIl|S' '001115'; }
+# Letters OCR confuses, folded together, and only letters and digits (it reads
+# a slash as a semicolon now and then): for comparing what was read with what
+# was meant.
+x11_ocr_fold() { tr 'OoIl|S' '001115' | tr -cd '[:alnum:]'; }
 
 # A test's start: X11_TEST names it, X11_LOGS is a fresh folder `$2` for its logs,
 # X11_WORK a private folder named after `$3`; on the way out the front end in
