@@ -66,18 +66,18 @@ EOF
 rm -rf "$demo/home" "$demo/run"
 mkdir -p "$demo/home/.local/share" "$demo/home/.config" "$demo/home/Documents"
 mkdir -m 700 "$demo/run"
-graphical_home() {
-  # The display's credentials and sockets stay where the session has them.
-  export XAUTHORITY="${XAUTHORITY:-$HOME/.Xauthority}"
-  if [ -n "${WAYLAND_DISPLAY:-}" ] && [ "${WAYLAND_DISPLAY#/}" = "$WAYLAND_DISPLAY" ]; then
-    export WAYLAND_DISPLAY="${XDG_RUNTIME_DIR:-/run/user/$(id -u)}/$WAYLAND_DISPLAY"
-  fi
+use_demo_home() {
   export HOME="$demo/home" XDG_DATA_HOME="$demo/home/.local/share"
   export XDG_CONFIG_HOME="$demo/home/.config" XDG_RUNTIME_DIR="$demo/run"
 }
 
 if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
-  graphical_home
+  # The display's credentials and sockets stay where the session has them.
+  export XAUTHORITY="${XAUTHORITY:-$HOME/.Xauthority}"
+  if [ -n "${WAYLAND_DISPLAY:-}" ] && [ "${WAYLAND_DISPLAY#/}" = "$WAYLAND_DISPLAY" ]; then
+    export WAYLAND_DISPLAY="${XDG_RUNTIME_DIR:-/run/user/$(id -u)}/$WAYLAND_DISPLAY"
+  fi
+  use_demo_home
   echo "Starting Quorvane; it lives in the tray. Quit it from its menu or with Ctrl-C."
   exec "$app"
 fi
@@ -111,8 +111,7 @@ next_dialog() { [ -n "$(dialog_id)" ] && [ "$(dialog_id)" != "$1" ]; }
 echo "No display: playing the sign-in on a private X display."
 x11_start
 x11_start_tray
-export HOME="$demo/home" XDG_DATA_HOME="$demo/home/.local/share"
-export XDG_CONFIG_HOME="$demo/home/.config" XDG_RUNTIME_DIR="$demo/run"
+use_demo_home
 export QT_QPA_PLATFORM=xcb DBUS_SESSION_BUS_ADDRESS=disabled:
 "$app" >"$X11_LOGS/app.log" 2>&1 &
 X11_APP_PID=$!

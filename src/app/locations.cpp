@@ -10,7 +10,7 @@ std::filesystem::path AppDelegate::support() const {
 }
 
 std::filesystem::path AppDelegate::config() const {
-  return joinPath(platform_.system.applicationSupportDirectory(), "Quorvane/client.json");
+  return joinPath(support(), "client.json");
 }
 
 std::filesystem::path AppDelegate::engine() const {
@@ -25,7 +25,7 @@ std::optional<std::filesystem::path> AppDelegate::folder() const {
 }
 
 std::filesystem::path AppDelegate::syncLog() const {
-  return joinPath(platform_.system.applicationSupportDirectory(), "Quorvane/sync.log");
+  return joinPath(support(), "sync.log");
 }
 
 }  // namespace quorvane

@@ -88,15 +88,10 @@ struct VersionLabels::Format {
         !usesOnly(minute, u"aBbhHkKmjJC")) {
       return;
     }
-    if (whole.startsWith(day) && whole.endsWith(minute) &&
-        whole.length() >= day.length() + minute.length()) {
-      timeFirst = false;
-    } else if (whole.startsWith(minute) && whole.endsWith(day) &&
-               whole.length() >= day.length() + minute.length()) {
-      timeFirst = true;
-    } else {
-      return;
-    }
+    const bool fits = whole.length() >= day.length() + minute.length();
+    const bool dateFirst = fits && whole.startsWith(day) && whole.endsWith(minute);
+    timeFirst = fits && !dateFirst && whole.startsWith(minute) && whole.endsWith(day);
+    if (!dateFirst && !timeFirst) return;
     // The joining text as it is shown, quotes resolved: from one whole label.
     const UDate probe = 1'800'000'000'000.0;
     const std::string shown = formatWhole(probe);

@@ -7,8 +7,9 @@
 
 #include <cerrno>
 #include <cstring>
-#include <system_error>
 #include <thread>
+
+#include "platform/posix/error_text.h"
 
 namespace quorvane {
 namespace {
@@ -16,10 +17,6 @@ namespace {
 constexpr qsizetype kLargestHandoff = 1 << 20;  // far more paths than anyone opens at once
 constexpr int kConnectAttempts = 20;
 constexpr auto kConnectPause = std::chrono::milliseconds(150);
-
-std::string systemError(const std::string& what) {
-  return what + ": " + std::generic_category().message(errno);
-}
 
 // None when the path does not fit a socket address.
 std::optional<sockaddr_un> addressOf(const std::filesystem::path& socket) {
@@ -49,15 +46,15 @@ std::optional<std::string> HandoffServer::listen(const std::filesystem::path& so
   const std::optional<sockaddr_un> address = addressOf(socket);
   if (!address) return "The path is too long for a socket: " + socket.string();
   FileDescriptor fd(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
-  if (!fd) return systemError("socket");
+  if (!fd) return describeError(errno, socket);
   // Safe only because the caller holds the lock: no live instance owns the socket.
   ::unlink(socket.c_str());
   if (::bind(fd.get(), reinterpret_cast<const sockaddr*>(&*address), sizeof *address) != 0) {
-    return systemError(socket.string());
+    return describeError(errno, socket);
   }
   // Only this user may connect; the folder it lies in is private already.
   ::chmod(socket.c_str(), 0600);
-  if (::listen(fd.get(), 8) != 0) return systemError(socket.string());
+  if (::listen(fd.get(), 8) != 0) return describeError(errno, socket);
   listening_ = std::move(fd);
   notifier_ = std::make_unique<QSocketNotifier>(listening_.get(), QSocketNotifier::Read);
   QObject::connect(notifier_.get(), &QSocketNotifier::activated, [this] { accept(); });
@@ -117,17 +114,17 @@ std::optional<std::string> handOffPaths(const std::filesystem::path& socket,
   // The running instance listens only once it has started; give it a moment.
   for (int attempt = 0;; ++attempt) {
     fd = FileDescriptor(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
-    if (!fd) return systemError("socket");
+    if (!fd) return describeError(errno, socket);
     if (::connect(fd.get(), reinterpret_cast<const sockaddr*>(&*address), sizeof *address) == 0) {
       break;
     }
-    if (attempt + 1 == kConnectAttempts) return systemError(socket.string());
+    if (attempt + 1 == kConnectAttempts) return describeError(errno, socket);
     std::this_thread::sleep_for(kConnectPause);
   }
   for (std::size_t sent = 0; sent < data.size();) {
     const ssize_t wrote = ::send(fd.get(), data.data() + sent, data.size() - sent, MSG_NOSIGNAL);
     if (wrote < 0 && errno == EINTR) continue;
-    if (wrote < 0) return systemError(socket.string());
+    if (wrote < 0) return describeError(errno, socket);
     sent += static_cast<std::size_t>(wrote);
   }
   // The end of the data, and a wait (a few seconds at most) until the running
