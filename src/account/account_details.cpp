@@ -1,4 +1,5 @@
 #include "account/account_details.h"
+#include "common/machine_word.h"
 
 namespace quorvane {
 namespace {
@@ -35,9 +36,11 @@ AccountView accountView(const Json& details) {
   view.title = displayName ? *displayName : "Your account";
   view.text = "Username: " + (username ? *username : std::string()) +
               "\n\nYour files are private to this account. " +
-              (passwordSet ? "You can sign in on other Macs with your username and password."
-                           : "Set a username and password to sign in on additional Macs. Your "
-                             "current paired Macs will stay connected.");
+              (passwordSet ? std::string("You can sign in on other ") + kMachine.plural +
+                                 " with your username and password."
+                           : std::string("Set a username and password to sign in on additional ") +
+                                 kMachine.plural + ". Your current paired " + kMachine.plural +
+                                 " will stay connected.");
   view.formUsername = username ? *username : "owner";
   if (passwordSet) {
     view.firstButton = "Change Password…";
@@ -49,8 +52,8 @@ AccountView accountView(const Json& details) {
   } else {
     view.firstButton = "Set Up Sign-In…";
     view.formTitle = "Set up your account";
-    view.formExplanation =
-        "Use at least 12 characters. Your existing paired Macs will remain connected.";
+    view.formExplanation = std::string("Use at least 12 characters. Your existing paired ") +
+                           kMachine.plural + " will remain connected.";
   }
   return view;
 }

@@ -1,5 +1,6 @@
 #include "account/account_details.h"
 #include "app/app_delegate.h"
+#include "common/machine_word.h"
 
 namespace quorvane {
 
@@ -17,17 +18,19 @@ void AppDelegate::createUser() {
     busy_ = true;
     std::optional<AccountRequest> request = accountForm(
         "Create a private user account",
-        "This person gets an empty, private sync space. They can use the same account on their "
-        "own Macs. Share their initial password privately.",
+        std::string("This person gets an empty, private sync space. They can use the same "
+                    "account on their own ") +
+            kMachine.plural + ". Share their initial password privately.",
         "", AskCurrentPassword::no, AskDisplayName::yes);
     if (!request) return endExclusiveFlow();
     run({"account-create", "--config", config().string()}, accountRequestJson(*request),
         [this](std::int32_t status, const std::string& text) {
           if (status != 0) return endExclusiveFlow("Could not create account", text);
           endExclusiveFlow("Account created",
-                           "Give the user their username and initial password privately. "
-                           "Install this app on their Mac and choose Sign In. They can change "
-                           "their password in Account.");
+                           std::string("Give the user their username and initial password "
+                                       "privately. Install this app on their ") +
+                               kMachine.singular +
+                               " and choose Sign In. They can change their password in Account.");
         });
   });
 }

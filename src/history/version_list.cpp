@@ -1,4 +1,5 @@
 #include "history/version_list.h"
+#include "common/machine_word.h"
 
 namespace quorvane {
 
@@ -20,8 +21,9 @@ Alert restoreDialog(const std::vector<VersionEntry>& versions) {
   for (const VersionEntry& version : versions) popUp.items.push_back(version.label);
   popUp.selected = 0;
   return {"Restore a file version",
-          "The selected version will become the server’s current copy and sync to all paired "
-          "Macs. Other versions remain in history.",
+          std::string("The selected version will become the server’s current copy and sync to all "
+                      "paired ") +
+              kMachine.plural + ". Other versions remain in history.",
           {"Restore Version", "Cancel"},
           AlertAccessory{600, 28, {std::move(popUp)}, std::nullopt}};
 }

@@ -2,6 +2,7 @@
 
 #include <string_view>
 
+#include "common/machine_word.h"
 #include "common/text.h"
 
 namespace quorvane {
@@ -18,13 +19,13 @@ bool isAsciiLetterOrDigit(std::string_view character) {
 }  // namespace
 
 std::string deviceName(const std::optional<std::string>& hostName) {
-  const std::string host = hostName.value_or("Mac");
+  const std::string host = hostName.value_or(kMachine.capitalized);
   std::string name;
   for (std::string_view character : graphemes(host)) {
     if (name.size() == kLongestDeviceName) break;
     if (isAsciiLetterOrDigit(character)) name += character;
   }
-  return name.empty() ? "Mac" : name;
+  return name.empty() ? kMachine.capitalized : name;
 }
 
 }  // namespace quorvane

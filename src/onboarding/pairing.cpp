@@ -1,22 +1,23 @@
 #include "app/app_delegate.h"
 #include "app/home_server.h"
+#include "common/machine_word.h"
 
 namespace quorvane {
 
 void AppDelegate::setupInvitation(std::optional<std::filesystem::path> file) {
   if (busy_) return;
   if (folder()) {
-    alert("Already paired", "This Mac is already keeping its shared folder in sync.");
+    alert("Already paired", std::string("This ") + kMachine.singular +
+                                " is already keeping its shared folder in sync.");
     return;
   }
   platform_.ui.activate();
 
   if (!file) {
     OpenPanel panel;
-    panel.title = "Choose this Mac’s pairing invitation";
-    panel.message =
-        "Use the invitation created specifically for this Mac. It contains private access "
-        "credentials.";
+    panel.title = std::string("Choose this ") + kMachine.singular + "’s pairing invitation";
+    panel.message = std::string("Use the invitation created specifically for this ") +
+                    kMachine.singular + ". It contains private access credentials.";
     panel.canChooseDirectories = false;
     panel.allowsMultipleSelection = false;
     file = choose(panel);
@@ -32,7 +33,7 @@ void AppDelegate::setupInvitation(std::optional<std::filesystem::path> file) {
        config().string()},
       std::nullopt, [this](std::int32_t status, const std::string& text) {
         if (status != 0) {
-          alert("Could not pair this Mac", text);
+          alert(std::string("Could not pair this ") + kMachine.singular, text);
           return;
         }
         start();

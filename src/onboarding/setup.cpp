@@ -1,4 +1,5 @@
 #include "app/app_delegate.h"
+#include "common/machine_word.h"
 
 namespace quorvane {
 
@@ -10,7 +11,7 @@ void AppDelegate::setup(std::optional<std::filesystem::path> file) {
   if (folder() || busy_) return;
   platform_.ui.activate();
   const AlertResult answer = platform_.ui.runAlert(
-      Alert{"Connect this Mac",
+      Alert{std::string("Connect this ") + kMachine.singular,
             "Sign in to your private Quorvane account. Your files stay separate from other users.",
             {"Sign In", "Use Pairing Invitation", "Cancel"},
             std::nullopt});

@@ -1,5 +1,6 @@
 #include "app/app_delegate.h"
 #include "app/home_server.h"
+#include "common/machine_word.h"
 #include "platform/posix/files.h"
 
 namespace quorvane {
@@ -35,7 +36,8 @@ void AppDelegate::signIn(std::optional<std::filesystem::path> file) {
           return;
         }
         start();
-        alert("Signed in", "This Mac will now synchronise your private files.");
+        alert("Signed in", std::string("This ") + kMachine.singular +
+                               " will now synchronise your private files.");
       });
 }
 

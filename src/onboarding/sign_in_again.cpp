@@ -1,4 +1,5 @@
 #include "app/app_delegate.h"
+#include "common/machine_word.h"
 
 namespace quorvane {
 
@@ -22,7 +23,8 @@ void AppDelegate::signInAgain() {
   run({"relogin", "--config", config().string()}, credentialsRequest(*credentials),
       [this](std::int32_t status, const std::string& text) {
         if (status == 0) {
-          alert("Signed in", "This Mac will resume synchronising the same account and folder.");
+          alert("Signed in", std::string("This ") + kMachine.singular +
+                                 " will resume synchronising the same account and folder.");
         } else {
           alert("Could not sign in", text);
         }

@@ -1,4 +1,5 @@
 #include "status/menu_model.h"
+#include "common/machine_word.h"
 
 #include <utility>
 
@@ -48,7 +49,8 @@ Menu menuModel(const MenuFacts& facts) {
   MenuItem login = item("Start at Login", MenuAction::toggleLogin);
   login.checked = facts.loginItem == LoginItemStatus::enabled;
   menu.push_back(login);
-  menu.push_back(item("Set Up This Mac…", MenuAction::setupAction, !folder && !facts.busy));
+  menu.push_back(item(std::string("Set Up This ") + kMachine.capitalized + "…",
+                      MenuAction::setupAction, !folder && !facts.busy));
   menu.push_back(item("About Quorvane", MenuAction::about));
   menu.push_back(MenuItem::separator());
   menu.push_back(item("Quit Quorvane", MenuAction::quit));

@@ -31,12 +31,12 @@ TEST(AccountView, TellsWhetherASignInIsSetUp) {
   } cases[] = {
       {{{"username", "ana"}, {"display_name", "Ana"}, {"password_set", true}},
        "Ana",
-       "Username: ana\n\nYour files are private to this account. You can sign in on other Macs "
+       "Username: ana\n\nYour files are private to this account. You can sign in on other computers "
        "with your username and password."},
       {{{"username", 7}, {"display_name", 7}, {"password_set", "yes"}},
        "Your account",
        "Username: \n\nYour files are private to this account. Set a username and password to "
-       "sign in on additional Macs. Your current paired Macs will stay connected."},
+       "sign in on additional computers. Your current paired computers will stay connected."},
   };
   for (const auto& c : cases) {
     const AccountView view = accountView(c.details);

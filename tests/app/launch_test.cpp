@@ -38,7 +38,7 @@ TEST(Launch, WithoutConfigurationOffersSetupAndStartsNothing) {
   h.launch();
   EXPECT_EQ(h.fake.ui.statusLines(), std::vector<std::string>{"Quorvane"});
   EXPECT_EQ(h.fake.loop.delayedTimes(), std::vector<double>{FakeLoop::kStartTime + 0.5});
-  h.fake.ui.person.expectAlert("Connect this Mac", "Cancel");
+  h.fake.ui.person.expectAlert("Connect this computer", "Cancel");
   h.fake.loop.advance(0.5);
   EXPECT_TRUE(h.fake.loop.delayedTimes().empty());
   EXPECT_EQ(h.fake.system.registerCalls, 0);

@@ -109,6 +109,8 @@ echo '{"login": {"write_files": {"{--config}": {"folder": "{--folder}"}}}}' \
 "$app" >>"$X11_LOGS/app.log" 2>&1 &
 X11_APP_PID=$!
 await_window 100 "no setup chooser on an unconfigured computer"
+x11_ocr_fold < <(x11_read_window "$window" chooser) | grep -qF "$(x11_ocr_fold <<<"Connect this computer")" ||
+  x11_fail "the setup chooser does not read \"Connect this computer\""
 xdotool key Escape
 x11_wait_for 10 eval '! x11_app_window_taller_than 100' || x11_fail "Escape left the chooser open"
 timeout 20 "$app" "$server_file" >>"$X11_LOGS/second.log" 2>&1 || x11_fail "the launch with a file failed"
@@ -125,7 +127,10 @@ xdotool type --delay 30 "$work/Chosen"
 xdotool key Return
 x11_wait_for 10 running_watch || x11_fail "no watch process after signing in"
 await_window 100 "no alert after signing in"
-grep -q "Signed in" < <(x11_read_window "$window" signed-in) || x11_fail "no \"Signed in\" alert"
+signed_in=$(x11_read_window "$window" signed-in)
+grep -q "Signed in" <<<"$signed_in" || x11_fail "no \"Signed in\" alert"
+x11_ocr_fold <<<"$signed_in" | grep -qF "$(x11_ocr_fold <<<"This computer will now synchronise")" ||
+  x11_fail "the \"Signed in\" alert does not say \"This computer will now synchronise\""
 login=$(jq -c 'select(.argv[0] == "login")' "$engine_dir/journal.jsonl")
 jq -e --arg server "$server_file" --arg folder "$work/Chosen" --arg config "$support/client.json" '
   .argv == ["login", "--profile", $server, "--folder", $folder, "--config", $config] and

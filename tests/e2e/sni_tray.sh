@@ -36,7 +36,7 @@ layout_has() {
 # dbusmenu shows "__" as one underscore; '&' needs no escape there.
 x11_wait_for 10 layout_has "'label': <'Uploading my__report__v2.txt & notes & more'>" ||
   x11_fail "the status line is not exported as the engine wrote it"
-for entry in "'enabled': <false>, 'label': <'Set Up This Mac…'>" \
+for entry in "'enabled': <false>, 'label': <'Set Up This Computer…'>" \
   "'label': <'Start at Login'>, 'toggle-state': <0>, 'toggle-type': <'checkmark'>"; do
   grep -qF -- "$entry" "$X11_LOGS/layout.txt" || x11_fail "the menu has no $entry"
 done

@@ -29,7 +29,7 @@ TEST(Run, ShowsWorkingAndDeliversOnTheMainThreadBeforeRefreshingUnlessAnotherFol
              });
   EXPECT_TRUE(h.app->busy());
   EXPECT_EQ(h.fake.ui.statusLines().back(), "Working…");
-  ASSERT_EQ(h.fake.ui.menu()[13].title, "Set Up This Mac…");
+  ASSERT_EQ(h.fake.ui.menu()[13].title, "Set Up This Computer…");
   EXPECT_FALSE(h.fake.ui.menu()[13].enabled);
 
   h.fake.loop.runUntilIdle();

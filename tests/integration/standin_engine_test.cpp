@@ -60,7 +60,7 @@ struct Computer : AppHarness {
   // Launched, the person answers the setup chooser with `button`, then the dialogs
   // that `script` expects; the flow runs to its end.
   void connectAtLaunch(const std::string& button, const std::function<void()>& script) {
-    fake.ui.person.expectAlert("Connect this Mac").press(button);
+    fake.ui.person.expectAlert("Connect this computer").press(button);
     script();
     launch();
     fake.loop.advance(0.5);

@@ -5,13 +5,13 @@
 namespace quorvane::testing {
 namespace {
 
-const std::string kChooser = "Connect this Mac", kSignIn = "Sign in to Quorvane",
+const std::string kChooser = "Connect this computer", kSignIn = "Sign in to Quorvane",
                   kServer = "Choose the server connection file",
-                  kInvitation = "Choose this Mac’s pairing invitation",
+                  kInvitation = "Choose this computer’s pairing invitation",
                   kFolder = "Choose your private sync folder",
                   kPairFolder = "Choose the folder to keep in sync";
 const std::string kOwnFile = "{bundle}/Contents/Resources/Quorvane Home.quorvane-server";
-const std::string kSignedIn = "This Mac will now synchronise your private files.";
+const std::string kSignedIn = "This computer will now synchronise your private files.";
 const std::string kTail = " --folder {folder} --config {config}";
 const std::string kUsername = "  ada ", kPassword = " pass word ";  // as typed, spaces kept
 
@@ -67,7 +67,7 @@ TEST(Connecting, SignInAndPairingAskInOrderAndSendOnlyCompleteAnswers) {
       {pairFileGiven,
        {"pair given file",
         kRefused,
-        {pairFolder, {A, "Could not pair this Mac"}},
+        {pairFolder, {A, "Could not pair this computer"}},
         {"pair --invitation {dir}/invitation" + kTail},
         Json(),
         "bad password\n"}},
@@ -156,7 +156,7 @@ TEST(Connecting, SigningInAgainHoldsTheWatchStoppedUntilTheResultIsRead) {
   const std::string ask = "Sign in again +busy", relogin = "relogin --config {config}";
   const Step signIn{A, ask, "Sign In", credentials.typed};
   const std::string kExpired = R"({"relogin": {"stdout": "expired\n", "exit_code": 3}})";
-  const std::string kResumed = "This Mac will resume synchronising the same account and folder.";
+  const std::string kResumed = "This computer will resume synchronising the same account and folder.";
   const Json sent = request("BroMac2");
   const struct {
     bool paused, busy;

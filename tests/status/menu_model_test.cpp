@@ -21,7 +21,7 @@ TEST(MenuModel, ShowsTheseTitlesWithTheirActionsAndTheStatusLineWhole) {
             line +
                 "|-|Open Shared Folder|Pause Syncing|Version History…|Recovered Local Files|-|"
                 "Account…|Sign In Again…|Create User…|Export Server Connection…|-|"
-                "Start at Login|Set Up This Mac…|About Quorvane|-|Quit Quorvane|");
+                "Start at Login|Set Up This Computer…|About Quorvane|-|Quit Quorvane|");
   using enum MenuAction;
   EXPECT_EQ(actions,
             (std::vector<std::optional<MenuAction>>{

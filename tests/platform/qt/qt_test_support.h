@@ -62,7 +62,7 @@ inline Menu statusMenu(const std::string& line, bool busy = false) {
           item("Export_Server & Co…", MenuAction::exportServer, !busy),
           MenuItem::separator(),
           item("Start at Login", MenuAction::toggleLogin, true, true),
-          item("Set Up This Mac…", MenuAction::setupAction, false),
+          item("Set Up This Computer…", MenuAction::setupAction, false),
           item("About Quorvane", MenuAction::about),
           MenuItem::separator(),
           item("Quit Quorvane", MenuAction::quit)};

@@ -155,7 +155,7 @@ TEST_F(StatusNotifierTest, RebuildIsAnnouncedAndAClickCountsForTheMenuTheHostSho
   EXPECT_EQ(hostMenu(*tray, &newIds), withoutActions(statusMenu("Working…", true)));
   EXPECT_EQ(newIds, ids);  // the same command keeps its id across rebuilds
   chosen.clear();
-  // Disabled in what the host shows now, "Set Up This Mac…" (disabled), the status
+  // Disabled in what the host shows now, "Set Up This Computer…" (disabled), the status
   // line, no entry at all, a hover: none is a choice.
   for (int id : {ids[3], ids[6], ids[0], 4242}) send(*tray, id);
   send(*tray, ids[7], "hovered");
