@@ -78,11 +78,9 @@ TEST(Autostart, EnabledOnlyWhileTheEntryCanStartItsProgram) {
 }
 
 // The entry starts the installed launcher when the running bundle is the one it
-// leads to, else the bundle's own front end.
-TEST(Autostart, TogglesFromAnInstallationAndElsewhereWithTheRightProgram) {
+// leads to (the path survives an upgrade), else the bundle's own front end.
+TEST(Autostart, StartsTheInstalledLauncherOnlyWhereItLeadsToThisBundle) {
   TempDir temp;
-  ScopedEnvironment config("XDG_CONFIG_HOME", (temp / "config").string());
-  const fs::path entry = temp / "config/autostart/org.quorvane.Quorvane.desktop";
   auto install = [&](const std::string& prefix, const std::string& name,
                      std::optional<fs::path> launcherTarget) {
     const fs::path bundle = temp / prefix / "lib/quorvane" / name;
@@ -91,7 +89,7 @@ TEST(Autostart, TogglesFromAnInstallationAndElsewhereWithTheRightProgram) {
       fs::create_directories(temp / prefix / "bin");
       fs::create_symlink(*launcherTarget, temp / prefix / "bin/quorvane-menubar");
     }
-    return bundle;
+    return fs::canonical(bundle);  // as found from /proc/self/exe
   };
   const fs::path installed = install(
       "usr", "Quorvane.app", "../lib/quorvane/Quorvane.app/Contents/MacOS/quorvane-menubar");
@@ -108,17 +106,18 @@ TEST(Autostart, TogglesFromAnInstallationAndElsewhereWithTheRightProgram) {
       {install("usr", "Copy.app", std::nullopt), {}},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.bundle);
-    const fs::path exec = c.exec.empty() ? frontEndOf(c.bundle) : c.exec;
-    // The real path, as /proc/self/exe gives it.
-    LinuxSystem system({}, fs::canonical(frontEndOf(c.bundle)));
-    EXPECT_EQ(system.loginItemStatus(), LoginItemStatus::notRegistered);
-    EXPECT_EQ(system.registerLoginItem(), std::nullopt);
-    EXPECT_EQ(system.loginItemStatus(), LoginItemStatus::enabled);
-    EXPECT_NE(readFile(entry).find("\nExec=" + exec.string() + "\n"), std::string::npos);
-    EXPECT_EQ(system.unregisterLoginItem(), std::nullopt);
-    EXPECT_EQ(system.loginItemStatus(), LoginItemStatus::notRegistered);
+    EXPECT_EQ(launcherOf(c.bundle), c.exec.empty() ? frontEndOf(c.bundle) : c.exec) << c.bundle;
   }
+  // What the menu's command writes, where the session looks.
+  ScopedEnvironment config("XDG_CONFIG_HOME", (temp / "config").string());
+  LinuxSystem system({}, frontEndOf(installed));
+  EXPECT_EQ(system.registerLoginItem(), std::nullopt);
+  EXPECT_NE(readFile(temp / "config/autostart/org.quorvane.Quorvane.desktop")
+                .find("\nExec=" + (temp / "usr/bin/quorvane-menubar").string() + "\n"),
+            std::string::npos);
+  EXPECT_EQ(system.loginItemStatus(), LoginItemStatus::enabled);
+  EXPECT_EQ(system.unregisterLoginItem(), std::nullopt);
+  EXPECT_EQ(system.loginItemStatus(), LoginItemStatus::notRegistered);
 }
 
 }  // namespace

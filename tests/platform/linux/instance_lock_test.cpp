@@ -66,6 +66,10 @@ TEST(LinuxSystem, RunningInstanceHoldsTheLockUntilItEnds) {
     EXPECT_EQ(LinuxSystem({}).runningApplicationProcessIds(kId), std::vector<int>{-1});
   }
   EXPECT_EQ(LinuxSystem({}).runningApplicationProcessIds(kId), self);  // let go with the object
+
+  // Without a runtime folder the lock lies in a private folder of this user's in /tmp.
+  testing::ScopedEnvironment none("XDG_RUNTIME_DIR", std::nullopt);
+  EXPECT_EQ(LinuxSystem({}).runtimeDirectory(), "/tmp/quorvane-" + std::to_string(::getuid()));
 }
 
 }  // namespace

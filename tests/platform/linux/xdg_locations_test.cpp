@@ -1,3 +1,5 @@
+// Where the running front end finds its bundle, support folder and runtime folder
+// is seen end to end in e2e/run.sh and e2e/install.sh.
 #include "platform/linux/xdg_locations.h"
 
 #include <pwd.h>
@@ -8,15 +10,11 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/linux/bundle_location.h"
-#include "platform/linux/linux_system.h"
-#include "platform/linux/scoped_environment.h"
 #include "support/temp_dir.h"
 
 namespace quorvane {
 namespace {
 
-using testing::ScopedEnvironment;
 using testing::TempDir;
 using testing::writeFile;
 
@@ -75,23 +73,6 @@ TEST(XdgLocations, PrivateFolderIsCreatedTightenedOrRefused) {
     EXPECT_EQ(xdg::ensurePrivateFolder(temp / "foreign"),
               (temp / "foreign").string() + " belongs to another user");
   }
-}
-
-TEST(LinuxSystem, FoldersFollowTheEnvironmentAndTheBundleTheExecutable) {
-  for (const auto& [executable, bundle] : std::vector<std::pair<std::string, std::string>>{
-           {"/home/a b/Copy.app/Contents/MacOS/quorvane-menubar", "/home/a b/Copy.app"},
-           {"/usr/bin/quorvane-menubar", "/usr/bin"},
-           {"/x/Contents/bin/quorvane-menubar", "/x/Contents/bin"},
-       }) {
-    EXPECT_EQ(bundleFromExecutable(executable), bundle);
-  }
-  ScopedEnvironment home("HOME", "/home/tester");
-  ScopedEnvironment data("XDG_DATA_HOME", std::nullopt);
-  ScopedEnvironment runtime("XDG_RUNTIME_DIR", "/proc/self/fd/0/not-a-folder");
-  LinuxSystem system({});
-  EXPECT_EQ(system.bundleDirectory(), runningExecutable().parent_path());
-  EXPECT_EQ(system.applicationSupportDirectory(), "/home/tester/.local/share");
-  EXPECT_EQ(system.runtimeDirectory(), "/tmp/quorvane-" + std::to_string(::getuid()));
 }
 
 }  // namespace
