@@ -1,15 +1,13 @@
 // The main loop: posts, delayed blocks and the default-mode tick around modals,
-// and how a quit request ends it.
+// and how a quit request ends it (SIGTERM during an alert, in e2e/run.sh).
 #include <gtest/gtest.h>
 
 #include <QPushButton>
 #include <QThread>
 #include <atomic>
-#include <csignal>
 
 #include "platform/qt/alert_dialog.h"
 #include "platform/qt/default_mode_timer.h"
-#include "platform/qt/termination_signals.h"
 #include "qt_test_support.h"
 
 namespace quorvane {
@@ -97,22 +95,6 @@ TEST_F(QtLoopTest, DiscardedPostsAndDelayedBlocksNeverRunAndReleaseWhatTheyHold)
   loop.post([&ran] { ran = true; });
   QApplication::processEvents();
   EXPECT_FALSE(ran);
-}
-
-TEST(TerminationSignals, EachQuitSignalBecomesOneCallOnTheMainThread) {
-  for (int number : {SIGTERM, SIGINT, SIGHUP}) {
-    SCOPED_TRACE(number);
-    int calls = 0;
-    {
-      TerminationSignals handler([&] { ++calls; });
-      ASSERT_TRUE(handler.installed());
-      ASSERT_EQ(std::raise(number), 0);
-      EXPECT_TRUE(processUntil([&] { return calls == 1; }));
-    }
-    struct sigaction now = {};
-    ::sigaction(number, nullptr, &now);
-    EXPECT_EQ(now.sa_handler, SIG_DFL);
-  }
 }
 
 TEST_F(QtLoopTest, QuitDuringAModalEndsItAndLaterDialogsAnswerAtOnceUnlessCancelled) {

@@ -1,23 +1,21 @@
-// Alerts and file panels as a person meets them. How long and odd texts are shown
-// is in plain_text_view_test.cpp; how dialogs fit small screens in dialog_fit_test.cpp.
+// Alerts as a person meets them. How long and odd texts are shown is in
+// plain_text_view_test.cpp, how dialogs fit small screens in dialog_fit_test.cpp; the
+// folder panel, typed into, in e2e/run.sh.
 #include <gtest/gtest.h>
 
 #include <QComboBox>
-#include <QFileDialog>
 #include <QKeyEvent>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
 #include "platform/qt/alert_dialog.h"
 #include "platform/qt/plain_text_view.h"
 #include "qt_test_support.h"
-#include "support/temp_dir.h"
 
 namespace quorvane {
 namespace {
 
-using DialogsTest = testing::QtUiTest;
+using AlertDialogTest = testing::QtUiTest;
 
 void key(QWidget* dialog, int code, const QString& text = {}) {
   QKeyEvent press(QEvent::KeyPress, code, Qt::NoModifier, text);
@@ -46,7 +44,7 @@ Alert credentials() {
           accessory};
 }
 
-TEST_F(DialogsTest, AnAlertShowsWhatItIsGivenAndReportsWhatThePersonDid) {
+TEST_F(AlertDialogTest, AnAlertShowsWhatItIsGivenAndReportsWhatThePersonDid) {
   AlertField popUp = field(AlertField::Kind::popUp, {0, 0, 600, 28});
   popUp.items = {"a.txt — 10:00 — Desk", "a.txt — 10:00 — Desk", "b.txt — 09:00 — Desk"};
   popUp.selected = 2;
@@ -127,61 +125,6 @@ TEST_F(DialogsTest, AnAlertShowsWhatItIsGivenAndReportsWhatThePersonDid) {
     EXPECT_EQ(result.response, c.response);
     EXPECT_EQ(result.fields, c.fields);
   }
-}
-
-TEST_F(DialogsTest, FilePanelsAskForWhatTheyAreGivenAndReturnTheChoice) {
-  testing::TempDir home;
-  std::filesystem::create_directory(home / "Sync");
-  struct {
-    std::string shown;  // title | message | folder | name
-    QFileDialog::FileMode mode = QFileDialog::AnyFile;
-    QFileDialog::Options options;
-  } seen;
-  // Reads the panel, then chooses `choice` (none: cancels).
-  auto person = [&](std::optional<std::filesystem::path> choice) {
-    testing::whenModal([&, choice](QWidget* modal) {
-      auto* files = modal->findChild<QFileDialog*>();
-      ASSERT_NE(files, nullptr);
-      const auto* message = modal->findChild<QLabel*>("panelMessage");
-      seen = {(QStringList{modal->windowTitle(), message ? message->text() : "",
-                           files->directory().absolutePath(),
-                           files->findChild<QLineEdit*>("fileNameEdit")->text()})
-                  .join(" | ")
-                  .toStdString(),
-              files->fileMode(), files->options()};
-      EXPECT_FALSE(gate.isOpen());
-      if (!choice) return files->reject();
-      files->selectFile(QString::fromStdString(choice->string()));
-      QMetaObject::invokeMethod(files, "accept");  // as the Choose button does
-    });
-  };
-
-  person(home / "Sync");
-  const PanelResult folder = ui.runOpenPanel({"Choose your sync folder", "Choose a dedicated one.",
-                                              false, true, true, false, home.path()});
-  EXPECT_EQ(folder.response, kModalResponseOK);
-  EXPECT_EQ(folder.url, home / "Sync");
-  EXPECT_EQ(seen.shown,
-            "Choose your sync folder | Choose a dedicated one. | " + home.path().string() + " | ");
-  EXPECT_EQ(seen.mode, QFileDialog::Directory);
-  EXPECT_TRUE(seen.options.testFlag(QFileDialog::ShowDirsOnly));
-  EXPECT_FALSE(seen.options.testFlag(QFileDialog::ReadOnly)) << "folders may be created";
-
-  person(std::nullopt);
-  const PanelResult cancelled = ui.runOpenPanel(OpenPanel{});
-  EXPECT_EQ(cancelled.response, kModalResponseCancel);
-  EXPECT_FALSE(cancelled.url);
-  EXPECT_EQ(seen.mode, QFileDialog::ExistingFile);  // no folder can be chosen
-  EXPECT_TRUE(seen.options.testFlag(QFileDialog::ReadOnly));
-
-  person(home / "Home.quorvane-server");
-  const PanelResult saved =
-      ui.runSavePanel({"Export", "Share it.", "Quorvane Home.quorvane-server", home.path()});
-  EXPECT_EQ(seen.shown,
-            "Export | Share it. | " + home.path().string() + " | Quorvane Home.quorvane-server");
-  EXPECT_EQ(saved.response, kModalResponseOK);
-  EXPECT_EQ(saved.url, home / "Home.quorvane-server");
-  EXPECT_TRUE(gate.isOpen());
 }
 
 }  // namespace
