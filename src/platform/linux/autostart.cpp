@@ -35,9 +35,15 @@ bool startable(const gchar* exec) {
   gchar** words = nullptr;
   if (!g_shell_parse_argv(exec, nullptr, &words, nullptr)) return false;
   const glib::Strings owned(words);
-  std::string program = words[0];
-  for (auto at = program.find("%%"); at != std::string::npos; at = program.find("%%", at + 1)) {
-    program.erase(at, 1);
+  // As the session expands it: "%%" is a "%", any other field code nothing.
+  const std::string_view word = words[0];
+  std::string program;
+  for (std::size_t i = 0; i < word.size(); ++i) {
+    if (word[i] != '%') {
+      program += word[i];
+    } else if (++i < word.size() && word[i] == '%') {
+      program += '%';
+    }
   }
   return !program.empty() && glib::String(g_find_program_in_path(program.c_str())) != nullptr;
 }
