@@ -4,7 +4,7 @@
 set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config clang-format
-  nlohmann-json3-dev libicu-dev
+  nlohmann-json3-dev libicu-dev libglib2.0-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   qt6-base-dev qt6-svg-dev libqt6svg6 qt6-qpa-plugins
   xvfb xauth trayer xdotool x11-utils imagemagick tesseract-ocr procps

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # The desktop application end to end, as a person meets it: on a private X display
 # with an XEmbed tray, from a copy of the bundle whose engine is the fake engine,
-# with a throwaway home. Configured: the icon, the menu, About, a second launch,
-# Quit. Unconfigured: a server connection file handed over by a second launch
-# signs in, and SIGTERM while the result is shown quits in order.
+# with a throwaway home. Configured: the icon, the menu, Quit. Unconfigured: a
+# server connection file handed over by a second launch signs in, and SIGTERM
+# while the result is shown quits in order. The About text is checked in the
+# core's tests, the single-instance rule by the hand-over here.
 #
 #   tests/e2e/run.sh <Quorvane.app> <fake-engine> <build dir>
 #
@@ -40,8 +41,8 @@ await_window() {
   read -r window _ < <(x11_app_window_taller_than "$1")
 }
 
-# Chooses the item `$1` places from the bottom of the menu (1: "Quit Quorvane",
-# 2: "About Quorvane"), as a person with a keyboard would.
+# Chooses the item `$1` places from the bottom of the menu (1: "Quit Quorvane"),
+# as a person with a keyboard would.
 choose_from_menu_bottom() {
   x11_click_tray_icon || x11_fail "could not click the tray icon"
   await_window 100 "a click on the icon opened no menu"
@@ -75,23 +76,6 @@ x11_start_tray
 x11_wait_for 20 x11_tray_icon || x11_fail "the tray icon did not appear"
 x11_wait_for 10 running_watch || x11_fail "no watch process was started"
 x11_step "icon docked in the tray; watch process $watch_pid"
-
-choose_from_menu_bottom 2
-await_window 100 "\"About Quorvane\" showed no alert"
-about_text=$(x11_read_window "$window" about)
-grep -q "Quorvane 0.2" <<<"$about_text" || x11_fail "the About alert does not read \"Quorvane 0.2\""
-x11_ocr_fold <<<"$about_text" | grep -qF "$(x11_ocr_fold <<<"Log: $support/sync.log")" ||
-  x11_fail "the About alert does not show the log path $support/sync.log"
-xdotool key Return
-x11_wait_for 10 eval '! x11_app_window_taller_than 100' || x11_fail "the About alert did not close"
-x11_step "the menu's About shows the version and the log path"
-
-# A second launch leaves at once; the first runs on with its one icon and its watch.
-timeout 20 "$app" >"$X11_LOGS/second.log" 2>&1 || x11_fail "the second launch failed or stayed"
-kill -0 "$X11_APP_PID" "$watch_pid" 2>/dev/null || x11_fail "the second launch ended the first"
-[ "$(x11_app_windows | awk '$4 <= 64 && $5 <= 64' | wc -l)" -eq 1 ] ||
-  x11_fail "the second launch showed an icon of its own"
-x11_step "a second launch left at once"
 
 choose_from_menu_bottom 1
 expect_orderly_end "\"Quit Quorvane\""

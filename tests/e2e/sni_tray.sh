@@ -19,9 +19,11 @@ x11_synced_status "$X11_WORK/Sync" "Uploading my_report_v2.txt & notes & more"
 
 x11_start || x11_fail "Xvfb did not start"
 x11_start_session_bus || x11_fail "no session bus"
-x11_start_sni_tray || x11_fail "the StatusNotifierItem tray did not start"
+# The panel starts after the application, as it often does at login.
 "$app" >"$X11_LOGS/app.log" 2>&1 &
 X11_APP_PID=$!
+sleep 1
+x11_start_sni_tray || x11_fail "the StatusNotifierItem tray did not start"
 x11_wait_for 10 x11_sni_watcher_says RegisteredStatusNotifierItems org.kde.StatusNotifierItem- ||
   x11_fail "the front end registered no StatusNotifierItem"
 service=$(x11_sni_watcher RegisteredStatusNotifierItems | grep -oE "org\.kde\.StatusNotifierItem-[0-9-]+")

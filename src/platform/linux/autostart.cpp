@@ -1,117 +1,104 @@
 #include "platform/linux/autostart.h"
 
-#include <fcntl.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdlib>
-#include <map>
-#include <sstream>
+#include <string_view>
 
-#include "platform/linux/desktop_exec.h"
+#include "platform/linux/glib_handles.h"
 #include "platform/posix/error_text.h"
-#include "platform/posix/file_descriptor.h"
 #include "platform/posix/files.h"
 
 namespace quorvane::autostart {
 namespace {
 
-std::string trimmed(const std::string& text) {
-  auto begin = text.find_first_not_of(" \t\r");
-  if (begin == std::string::npos) return "";
-  auto end = text.find_last_not_of(" \t\r");
-  return text.substr(begin, end - begin + 1);
+constexpr const char* kGroup = G_KEY_FILE_DESKTOP_GROUP;
+
+// The characters desktop entries reserve in an Exec argument. Only an argument
+// holding one is quoted, so that a plain path stays as it is.
+constexpr std::string_view kReserved = " \t\n\"'\\><~|&;$*?#()`";
+
+// "%" starts a field code, so it is doubled; then quoted as the shell would.
+std::string execArgument(const std::string& argument) {
+  std::string escaped;
+  for (char c : argument) {
+    escaped += c;
+    if (c == '%') escaped += '%';
+  }
+  if (!escaped.empty() && escaped.find_first_of(kReserved) == std::string::npos) return escaped;
+  return glib::String(g_shell_quote(escaped.c_str())).get();
 }
 
-// The keys of the [Desktop Entry] group; other groups (actions) do not count.
-std::map<std::string, std::string> mainGroup(const std::string& content) {
-  std::map<std::string, std::string> keys;
-  std::istringstream lines(content);
-  bool inEntry = false;
-  for (std::string line; std::getline(lines, line);) {
-    line = trimmed(line);
-    if (line.empty() || line[0] == '#') continue;
-    if (line[0] == '[') {
-      inEntry = line == "[Desktop Entry]";
-      continue;
+// Whether the session could start what an Exec value names: its first argument,
+// unquoted, is an executable file, or a bare name found in $PATH.
+bool startable(const gchar* exec) {
+  gchar** words = nullptr;
+  if (!g_shell_parse_argv(exec, nullptr, &words, nullptr)) return false;
+  const glib::Strings owned(words);
+  // As the session expands it: "%%" is a "%", any other field code nothing.
+  const std::string_view word = words[0];
+  std::string program;
+  for (std::size_t i = 0; i < word.size(); ++i) {
+    if (word[i] != '%') {
+      program += word[i];
+    } else if (++i < word.size() && word[i] == '%') {
+      program += '%';
     }
-    auto equals = line.find('=');
-    if (!inEntry || equals == std::string::npos) continue;
-    keys.emplace(trimmed(line.substr(0, equals)), trimmed(line.substr(equals + 1)));
   }
-  return keys;
+  return !program.empty() && glib::String(g_find_program_in_path(program.c_str())) != nullptr;
 }
 
-bool isExecutableFile(const std::filesystem::path& path) {
-  std::error_code error;
-  return std::filesystem::is_regular_file(path, error) && ::access(path.c_str(), X_OK) == 0;
+bool booleanOr(GKeyFile* file, const char* key, bool fallback) {
+  GError* failure = nullptr;
+  const bool value = g_key_file_get_boolean(file, kGroup, key, &failure);
+  const glib::Error owned(failure);
+  return failure ? fallback : value;
 }
 
-// As the session would start it: a path as it is, a bare name from $PATH.
-bool startable(const std::string& program) {
-  if (program.empty()) return false;
-  if (program.find('/') != std::string::npos) return isExecutableFile(program);
-  const char* path = std::getenv("PATH");
-  std::istringstream folders(path ? path : "");
-  for (std::string folder; std::getline(folders, folder, ':');) {
-    if (!folder.empty() && isExecutableFile(std::filesystem::path(folder) / program)) return true;
-  }
-  return false;
+std::string entryText(const std::filesystem::path& program) {
+  const glib::KeyFile file(g_key_file_new());
+  g_key_file_set_string(file.get(), kGroup, G_KEY_FILE_DESKTOP_KEY_TYPE,
+                        G_KEY_FILE_DESKTOP_TYPE_APPLICATION);
+  g_key_file_set_string(file.get(), kGroup, G_KEY_FILE_DESKTOP_KEY_NAME, "Quorvane");
+  g_key_file_set_string(file.get(), kGroup, G_KEY_FILE_DESKTOP_KEY_EXEC,
+                        execArgument(program.string()).c_str());
+  g_key_file_set_boolean(file.get(), kGroup, "X-GNOME-Autostart-enabled", true);
+  g_key_file_set_boolean(file.get(), kGroup, G_KEY_FILE_DESKTOP_KEY_NO_DISPLAY, true);
+  return glib::String(g_key_file_to_data(file.get(), nullptr, nullptr)).get();
 }
 
 }  // namespace
 
 LoginItemStatus status(const std::filesystem::path& entry) {
-  auto content = files::readWhole(entry);
-  if (!content) return LoginItemStatus::notRegistered;
-  const auto keys = mainGroup(*content);
-  auto value = [&keys](const std::string& key) {
-    auto found = keys.find(key);
-    return found == keys.end() ? std::string() : found->second;
-  };
-  if (value("Hidden") == "true" || value("X-GNOME-Autostart-enabled") == "false") {
+  // Read by our own means: a FIFO in the entry's place must not block the menu.
+  const std::optional<std::string> content = files::readWhole(entry);
+  const glib::KeyFile file(g_key_file_new());
+  if (!content || !g_key_file_load_from_data(file.get(), content->data(), content->size(),
+                                             G_KEY_FILE_NONE, nullptr)) {
     return LoginItemStatus::notRegistered;
   }
-  auto program = desktop_exec::program(value("Exec"));
-  return program && startable(*program) ? LoginItemStatus::enabled : LoginItemStatus::notRegistered;
-}
-
-std::string entryText(const std::filesystem::path& program) {
-  return "[Desktop Entry]\n"
-         "Type=Application\n"
-         "Name=Quorvane\n"
-         "Exec=" +
-         desktop_exec::argument(program.string()) +
-         "\n"
-         "X-GNOME-Autostart-enabled=true\n"
-         "NoDisplay=true\n";
+  if (booleanOr(file.get(), G_KEY_FILE_DESKTOP_KEY_HIDDEN, false) ||
+      !booleanOr(file.get(), "X-GNOME-Autostart-enabled", true)) {
+    return LoginItemStatus::notRegistered;
+  }
+  const glib::String exec(
+      g_key_file_get_string(file.get(), kGroup, G_KEY_FILE_DESKTOP_KEY_EXEC, nullptr));
+  return exec && startable(exec.get()) ? LoginItemStatus::enabled : LoginItemStatus::notRegistered;
 }
 
 std::optional<std::string> install(const std::filesystem::path& entry,
                                    const std::filesystem::path& program) {
   if (auto error = files::createDirectories(entry.parent_path(), 0700)) return error;
-  std::filesystem::path temporary = entry;
-  temporary += ".tmp-" + std::to_string(::getpid());
-  FileDescriptor fd(
-      ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0644));
-  if (!fd) return describeError(errno, temporary);
-
-  std::string text = entryText(program);
-  std::string_view left = text;
-  int error = 0;
-  while (!left.empty() && error == 0) {
-    ssize_t written = ::write(fd.get(), left.data(), left.size());
-    if (written < 0 && errno != EINTR) error = errno;
-    if (written > 0) left.remove_prefix(static_cast<std::size_t>(written));
+  const std::string text = entryText(program);
+  GError* failure = nullptr;
+  const auto replaceSafely = static_cast<GFileSetContentsFlags>(G_FILE_SET_CONTENTS_CONSISTENT |
+                                                                G_FILE_SET_CONTENTS_DURABLE);
+  if (g_file_set_contents_full(entry.c_str(), text.data(), static_cast<gssize>(text.size()),
+                               replaceSafely, 0644, &failure)) {
+    return std::nullopt;
   }
-  if (error == 0 && ::fsync(fd.get()) != 0) error = errno;
-  if (int closeError = fd.reset(); error == 0) error = closeError;
-  if (error == 0 && ::rename(temporary.c_str(), entry.c_str()) != 0) error = errno;
-  if (error != 0) {
-    ::unlink(temporary.c_str());
-    return describeError(error, entry);
-  }
-  return std::nullopt;
+  const glib::Error owned(failure);
+  return std::string(owned->message);
 }
 
 std::optional<std::string> uninstall(const std::filesystem::path& entry) {

@@ -13,8 +13,9 @@ namespace quorvane::autostart {
 // Enabled when the entry exists, is neither Hidden=true nor switched off with
 // X-GNOME-Autostart-enabled=false (as desktop settings do), and its Exec names a
 // program that can be started (an executable file, or a bare name found in
-// $PATH). Anything else, such as an entry left pointing at a moved or deleted
-// front end, is not registered, so registering again repairs it.
+// $PATH), as GLib-based sessions read it. Anything else, such as an entry left
+// pointing at a moved or deleted front end, is not registered, so registering
+// again repairs it.
 LoginItemStatus status(const std::filesystem::path& entry);
 
 // Each returns the error's description on failure. Writing replaces the entry
@@ -22,8 +23,5 @@ LoginItemStatus status(const std::filesystem::path& entry);
 std::optional<std::string> install(const std::filesystem::path& entry,
                                    const std::filesystem::path& program);
 std::optional<std::string> uninstall(const std::filesystem::path& entry);
-
-// The entry's text for starting `program`.
-std::string entryText(const std::filesystem::path& program);
 
 }  // namespace quorvane::autostart

@@ -3,81 +3,34 @@
 #include <limits.h>
 #include <unistd.h>
 
+#include <sstream>
+
+#include "platform/linux/glib_handles.h"
 #include "platform/posix/files.h"
 
 namespace quorvane {
 namespace {
 
-bool isBlank(char c) {
-  return c == ' ' || c == '\t' || c == '\r';
-}
-
-// One value, read from `at` up to the end of its logical line, as a shell would.
-std::string parseValue(std::string_view text, std::size_t& at) {
-  std::string value;
-  std::size_t kept = 0;  // length without trailing unquoted blanks
-  while (at < text.size() && isBlank(text[at])) ++at;
-  while (at < text.size() && text[at] != '\n') {
-    char c = text[at++];
-    if (c == '\'') {
-      while (at < text.size() && text[at] != '\'') value += text[at++];
-      ++at;
-      kept = value.size();
-    } else if (c == '"') {
-      while (at < text.size() && text[at] != '"') {
-        char inner = text[at++];
-        if (inner == '\\' && at < text.size()) {
-          char next = text[at];
-          if (next == '\n') {
-            ++at;  // line continuation
-            continue;
-          }
-          if (next == '"' || next == '\\' || next == '$' || next == '`') {
-            value += next;
-            ++at;
-            continue;
-          }
-        }
-        value += inner;
-      }
-      ++at;
-      kept = value.size();
-    } else if (c == '\\') {
-      if (at < text.size() && text[at] == '\n') {
-        ++at;
-      } else if (at < text.size()) {
-        value += text[at++];
-        kept = value.size();
-      }
-    } else {
-      value += c;
-      if (!isBlank(c)) kept = value.size();
-    }
-  }
-  value.resize(kept);
-  return value;
+std::string_view trimmed(std::string_view text) {
+  constexpr std::string_view kBlanks = " \t\r";
+  const auto begin = text.find_first_not_of(kBlanks);
+  if (begin == std::string_view::npos) return {};
+  return text.substr(begin, text.find_last_not_of(kBlanks) - begin + 1);
 }
 
 }  // namespace
 
-std::optional<std::string> prettyHostName(std::string_view text) {
+std::optional<std::string> prettyHostName(std::string_view machineInfo) {
   std::optional<std::string> found;
-  std::size_t at = 0;
-  while (at < text.size()) {
-    while (at < text.size() && (isBlank(text[at]) || text[at] == '\n')) ++at;
-    if (at == text.size()) break;
-    std::size_t lineEnd = text.find('\n', at);
-    if (lineEnd == std::string_view::npos) lineEnd = text.size();
-    std::size_t equals = text.find('=', at);
-    if (text[at] == '#' || text[at] == ';' || equals > lineEnd) {
-      at = lineEnd;
-      continue;
-    }
-    std::string_view key = text.substr(at, equals - at);
-    while (!key.empty() && isBlank(key.back())) key.remove_suffix(1);
-    at = equals + 1;
-    std::string value = parseValue(text, at);
-    if (key == "PRETTY_HOSTNAME") found = value;  // the last assignment wins
+  std::istringstream lines{std::string(machineInfo)};
+  for (std::string line; std::getline(lines, line);) {
+    const auto equals = line.find('=');
+    if (equals == std::string::npos) continue;
+    if (trimmed(std::string_view(line).substr(0, equals)) != "PRETTY_HOSTNAME") continue;
+    // The value as the shell reads it; the last assignment wins.
+    const std::string quoted(trimmed(std::string_view(line).substr(equals + 1)));
+    const glib::String value(g_shell_unquote(quoted.c_str(), nullptr));
+    found = value ? std::optional<std::string>(value.get()) : std::nullopt;
   }
   if (!found || found->empty()) return std::nullopt;
   return found;

@@ -13,9 +13,9 @@ OpenedFilesQueue::OpenedFilesQueue(ModalGate& gate, Deliver deliver)
                    [this] { QTimer::singleShot(0, &context_, [this] { flush(); }); });
 }
 
-void OpenedFilesQueue::add(const std::vector<std::filesystem::path>& paths) {
-  if (closed_) return;
-  held_.insert(held_.end(), paths.begin(), paths.end());
+void OpenedFilesQueue::add(std::vector<std::filesystem::path> paths) {
+  if (closed_ || paths.empty()) return;
+  held_.push_back(std::move(paths));
   flush();
 }
 
@@ -25,10 +25,11 @@ void OpenedFilesQueue::launched() {
 }
 
 void OpenedFilesQueue::flush() {
-  if (closed_ || !launched_ || !gate_.isOpen() || held_.empty()) return;
-  const std::vector<std::filesystem::path> paths = std::move(held_);
-  held_.clear();
-  deliver_(paths);
+  while (!closed_ && launched_ && gate_.isOpen() && !held_.empty()) {
+    const std::vector<std::filesystem::path> paths = std::move(held_.front());
+    held_.pop_front();
+    deliver_(paths);
+  }
 }
 
 }  // namespace quorvane

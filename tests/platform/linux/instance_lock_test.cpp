@@ -61,12 +61,15 @@ TEST(LinuxSystem, RunningInstanceHoldsTheLockUntilItEnds) {
     LinuxSystem system({});
     EXPECT_EQ(system.runningApplicationProcessIds(kId), self);
     EXPECT_EQ(system.runningApplicationProcessIds(kId), self);
-    EXPECT_TRUE(std::filesystem::exists(temp / (kId + ".lock")));
     EXPECT_EQ(system.runningApplicationProcessIds("org.example.Other"), std::vector<int>{});
     // Another object, as a second launch would be, finds it held (by itself: -1).
     EXPECT_EQ(LinuxSystem({}).runningApplicationProcessIds(kId), std::vector<int>{-1});
   }
   EXPECT_EQ(LinuxSystem({}).runningApplicationProcessIds(kId), self);  // let go with the object
+
+  // Without a runtime folder the lock lies in a private folder of this user's in /tmp.
+  testing::ScopedEnvironment none("XDG_RUNTIME_DIR", std::nullopt);
+  EXPECT_EQ(LinuxSystem({}).runtimeDirectory(), "/tmp/quorvane-" + std::to_string(::getuid()));
 }
 
 }  // namespace

@@ -1,3 +1,5 @@
+// Where the running front end finds its bundle, support folder and runtime folder
+// is seen end to end in e2e/run.sh and e2e/install.sh.
 #include "platform/linux/xdg_locations.h"
 
 #include <pwd.h>
@@ -8,25 +10,13 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/linux/bundle_location.h"
-#include "platform/linux/linux_system.h"
-#include "platform/linux/scoped_environment.h"
 #include "support/temp_dir.h"
 
 namespace quorvane {
 namespace {
 
-using testing::ScopedEnvironment;
 using testing::TempDir;
 using testing::writeFile;
-
-xdg::Environment environmentOf(std::map<std::string, std::string> values) {
-  return [values](const std::string& name) -> std::optional<std::string> {
-    auto found = values.find(name);
-    if (found == values.end()) return std::nullopt;
-    return found->second;
-  };
-}
 
 TEST(XdgLocations, UseAbsoluteVariablesAndFallBackOtherwise) {
   TempDir temp;
@@ -46,7 +36,10 @@ TEST(XdgLocations, UseAbsoluteVariablesAndFallBackOtherwise) {
       {{{"HOME", "rel"}, {"XDG_RUNTIME_DIR", "run"}}, pw, pw / ".local/share", pw / ".config", {}},
   };
   for (const auto& c : cases) {
-    auto environment = environmentOf(c.environment);
+    const xdg::Environment environment = [&c](const std::string& name) {
+      const auto found = c.environment.find(name);
+      return found == c.environment.end() ? std::nullopt : std::optional(found->second);
+    };
     EXPECT_EQ(xdg::home(environment), c.home);
     EXPECT_EQ(xdg::dataHome(environment), c.data);
     EXPECT_EQ(xdg::configHome(environment), c.config);
@@ -54,6 +47,7 @@ TEST(XdgLocations, UseAbsoluteVariablesAndFallBackOtherwise) {
   }
 }
 
+// The runtime folder's fallback in /tmp, where anyone may have made it first.
 TEST(XdgLocations, PrivateFolderIsCreatedTightenedOrRefused) {
   TempDir temp;
   auto modeOf = [](const std::filesystem::path& path) {
@@ -61,14 +55,12 @@ TEST(XdgLocations, PrivateFolderIsCreatedTightenedOrRefused) {
     ::lstat(path.c_str(), &info);
     return info.st_mode & 07777;
   };
-  EXPECT_EQ(xdg::ensurePrivateFolder(temp / "new"), std::nullopt);
-  EXPECT_EQ(modeOf(temp / "new"), 0700u);
-
   std::filesystem::create_directory(temp / "open");
   ::chmod((temp / "open").c_str(), 0777);
-  EXPECT_EQ(xdg::ensurePrivateFolder(temp / "open"), std::nullopt);
-  EXPECT_EQ(modeOf(temp / "open"), 0700u);
-
+  for (const char* name : {"new", "open"}) {
+    EXPECT_EQ(xdg::ensurePrivateFolder(temp / name), std::nullopt);
+    EXPECT_EQ(modeOf(temp / name), 0700u) << name;
+  }
   std::filesystem::create_directory_symlink(temp / "new", temp / "link");
   EXPECT_EQ(xdg::ensurePrivateFolder(temp / "link"),
             (temp / "link").string() + " is a symbolic link, not a folder");
@@ -81,27 +73,6 @@ TEST(XdgLocations, PrivateFolderIsCreatedTightenedOrRefused) {
     EXPECT_EQ(xdg::ensurePrivateFolder(temp / "foreign"),
               (temp / "foreign").string() + " belongs to another user");
   }
-}
-
-TEST(LinuxSystem, FoldersFollowTheEnvironmentAndTheBundleTheExecutable) {
-  for (const auto& [executable, bundle] : std::vector<std::pair<std::string, std::string>>{
-           {"/home/a b/Copy.app/Contents/MacOS/quorvane-menubar", "/home/a b/Copy.app"},
-           {"/usr/bin/quorvane-menubar", "/usr/bin"},
-           {"/x/Contents/bin/quorvane-menubar", "/x/Contents/bin"},
-           {"/x/MacOS/quorvane-menubar", "/x/MacOS"},
-       }) {
-    EXPECT_EQ(bundleFromExecutable(executable), bundle);
-  }
-  EXPECT_EQ(runningExecutable().filename(), "linux_tests");
-  ScopedEnvironment home("HOME", "/home/tester");
-  ScopedEnvironment data("XDG_DATA_HOME", std::nullopt);
-  ScopedEnvironment runtime("XDG_RUNTIME_DIR", "/proc/self/fd/0/not-a-folder");
-  LinuxSystem system({"quorvane-menubar", "--enable-login"});
-  EXPECT_EQ(system.bundleDirectory(), runningExecutable().parent_path());
-  EXPECT_EQ(system.homeDirectory(), "/home/tester");
-  EXPECT_EQ(system.applicationSupportDirectory(), "/home/tester/.local/share");
-  EXPECT_EQ(system.runtimeDirectory(), "/tmp/quorvane-" + std::to_string(::getuid()));
-  EXPECT_EQ(system.arguments(), (std::vector<std::string>{"quorvane-menubar", "--enable-login"}));
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
-// Where a child's streams go, what it starts with, its termination and what becomes
-// of it around the life of its parent. Exit statuses, merged output and launch
-// failure texts are checked through the runner (engine/command_runner_test.cpp).
+// What a child starts with and what becomes of it around the life of its parent.
+// Exit statuses, merged output, input and launch failure texts are checked through
+// the runner (engine/command_runner_test.cpp), a watch that ignores SIGTERM in
+// faults/watch_faults_test.cpp, reaping after crashes in faults/restart_cycles_test.cpp.
 #include "platform/posix/child_process.h"
 
 #include <fcntl.h>
@@ -8,10 +9,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <array>
 #include <atomic>
-#include <cstdint>
-#include <string>
 #include <thread>
 
 #include <gtest/gtest.h>
@@ -21,18 +19,9 @@
 namespace quorvane {
 namespace {
 
-// A /proc signal mask without glibc's two reserved signals (32 and 33): no
-// program can change them through sigaction, so they pass from whatever started
-// the tests to every child.
-std::uint64_t settableSignals(const std::string& hexMask) {
-  constexpr std::uint64_t kReserved = (1ull << 31) | (1ull << 32);
-  return std::stoull(hexMask, nullptr, 16) & ~kReserved;
-}
-
 using testing::FakeEngineBundle;
 using testing::readFile;
 using testing::TempDir;
-using testing::writeFile;
 
 std::unique_ptr<ChildProcess> launchOrFail(const LaunchRequest& request,
                                            TerminationHandler handler = {}) {
@@ -42,110 +31,78 @@ std::unique_ptr<ChildProcess> launchOrFail(const LaunchRequest& request,
   return child ? std::move(*child) : nullptr;
 }
 
-// Up to and including the first newline, or everything until end-of-file.
-std::string readFrom(int fd, bool toEnd = false) {
-  std::string text;
-  char c;
-  while (::read(fd, &c, 1) == 1) {
-    text += c;
-    if (c == '\n' && !toEnd) break;
-  }
-  return text;
+// A /proc signal mask without glibc's two reserved signals (32 and 33): no
+// program can change them through sigaction, so they pass from whatever started
+// the tests to every child.
+std::uint64_t settableSignals(const std::string& hexMask) {
+  return std::stoull(hexMask, nullptr, 16) & ~((1ull << 31) | (1ull << 32));
 }
 
-TEST(ChildProcess, GetsItsStreamsWhereverRoutedButNothingElseOfThisProcess) {
+// As the watch is started: its standard input this process's own, its output into
+// a file (the sync log), its errors with the output.
+TEST(ChildProcess, GetsItsStreamsAndArgumentsButNothingElseOfThisProcess) {
   TempDir temp;
   // Opened without close-on-exec, as careless code elsewhere in the process might.
   FileDescriptor leaky(::open((temp / "leak").c_str(), O_WRONLY | O_CREAT, 0600));
-  int leakyPipe[2];
-  ASSERT_EQ(::pipe(leakyPipe), 0);
-  FileDescriptor leakyRead(leakyPipe[0]), leakyWrite(leakyPipe[1]);
+  FileDescriptor log(::open((temp / "log").c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600));
+  testing::writeFile(temp / "input", "from the test");
+  FileDescriptor input(::open((temp / "input").c_str(), O_RDONLY | O_CLOEXEC));
+  FakeEngineBundle bundle;
+  bundle.setBehaviour(R"({"*": {"stdout": "to out ", "stderr": "to err", "exit_code": 7}})");
+  const std::vector<std::string> arguments = {"two words", "", "'$HOME' *", "Gr\u00fc\u00dfe"};
+
+  // While it is launched this process ignores SIGUSR2 and blocks SIGUSR1 (launch()
+  // itself makes it ignore SIGPIPE), and its standard input is a file.
   struct sigaction ignore = {}, savedUsr2 = {};
   ignore.sa_handler = SIG_IGN;
   sigset_t usr1, savedMask;
   sigemptyset(&usr1);
   sigaddset(&usr1, SIGUSR1);
-  // Passed as they are: no shell sees them.
-  const std::vector<std::string> arguments = {"two words", "", "'$HOME' *",
-                                              "Gr\u00fc\u00dfe \U0001F4C1"};
-  const std::string sent[] = {"from the test", "to out", "to err"};
-  enum Route { pipe, file, inherit };
-  // Over the three launches every stream takes every route once.
-  for (const auto& routes : {std::array{pipe, file, inherit}, std::array{file, inherit, pipe},
-                             std::array{inherit, pipe, file}}) {
-    SCOPED_TRACE(::testing::Message() << routes[0] << routes[1] << routes[2]);
-    FakeEngineBundle bundle;
-    bundle.setBehaviour(R"({"*": {"stdout": "to out", "stderr": "to err", "exit_code": 7}})");
-    TempDir streams;
-    writeFile(streams / "0", sent[0]);
-    LaunchRequest request{bundle.engine(), arguments, {}, {}, {}};
-    Stdio* slots[] = {&request.input, &request.output, &request.error};
-    FileDescriptor files[3];
-    int inherited = 0;
-    for (int s = 0; s < 3; ++s) {
-      files[s].reset(::open((streams / std::to_string(s)).c_str(),
-                            s == 0 ? O_RDONLY | O_CLOEXEC : O_WRONLY | O_CREAT | O_CLOEXEC, 0600));
-      if (routes[s] == pipe) *slots[s] = Stdio::pipe();
-      if (routes[s] == file) *slots[s] = Stdio::file(files[s].get());
-      if (routes[s] == inherit) inherited = s;
-    }
-    // While the child is launched this process's own stream points at the file, and it
-    // ignores SIGUSR2 and blocks SIGUSR1 (launch() itself makes it ignore SIGPIPE).
-    const int saved = ::dup(inherited);
-    std::fflush(nullptr);
-    ::dup2(files[inherited].get(), inherited);
-    ::sigaction(SIGUSR2, &ignore, &savedUsr2);
-    ::pthread_sigmask(SIG_BLOCK, &usr1, &savedMask);
-    std::atomic<int> reports{0}, reported{-1};
-    auto child = launchOrFail(request, [&](int status) {
-      reported = status;
-      ++reports;
-    });
-    ::pthread_sigmask(SIG_SETMASK, &savedMask, nullptr);
-    ::sigaction(SIGUSR2, &savedUsr2, nullptr);
-    ::dup2(saved, inherited);
-    ::close(saved);
-    ASSERT_TRUE(child);
+  const int savedInput = ::dup(STDIN_FILENO);
+  ::dup2(input.get(), STDIN_FILENO);
+  ::sigaction(SIGUSR2, &ignore, &savedUsr2);
+  ::pthread_sigmask(SIG_BLOCK, &usr1, &savedMask);
+  std::atomic<int> reports{0}, reported{-1};
+  auto child = launchOrFail(
+      {bundle.engine(), arguments, Stdio::inherit(), Stdio::file(log.get()), Stdio::sameAsOutput()},
+      [&](int status) {
+        reported = status;
+        ++reports;
+      });
+  ::pthread_sigmask(SIG_SETMASK, &savedMask, nullptr);
+  ::sigaction(SIGUSR2, &savedUsr2, nullptr);
+  ::dup2(savedInput, STDIN_FILENO);
+  ::close(savedInput);
+  ASSERT_TRUE(child);
 
-    FileDescriptor pipes[] = {child->takeInput(), child->takeOutput(), child->takeError()};
-    if (pipes[0]) {
-      ASSERT_EQ(::write(pipes[0].get(), sent[0].data(), sent[0].size()),
-                static_cast<ssize_t>(sent[0].size()));
-    }
-    pipes[0].reset();
-    std::string seen[3];
-    for (int s = 1; s < 3; ++s) seen[s] = pipes[s] ? readFrom(pipes[s].get(), true) : "";
-    EXPECT_EQ(child->waitUntilExit(), 7);  // returns after the handler
-    EXPECT_EQ(reports, 1);
-    EXPECT_EQ(reported, 7);
-    for (int s = 1; s < 3; ++s) {
-      if (!pipes[s]) seen[s] = readFile(streams / std::to_string(s));
-    }
-    ASSERT_EQ(bundle.journal().size(), 1u);
-    const auto run = bundle.journal()[0];
-    seen[0] = run.input.value_or("<not read>");
-    for (int s = 0; s < 3; ++s) EXPECT_EQ(seen[s], sent[s]) << "stream " << s;
-    EXPECT_EQ(run.descriptors, (std::vector<int>{0, 1, 2}));
-    EXPECT_EQ(settableSignals(run.ignoredSignals), 0u);
-    EXPECT_EQ(settableSignals(run.blockedSignals), 0u);
-    EXPECT_EQ(run.arguments, arguments);
-    EXPECT_EQ(run.pid, child->pid());
-  }
+  EXPECT_EQ(child->waitUntilExit(), 7);  // returns after the handler
+  EXPECT_EQ(reports, 1);
+  EXPECT_EQ(reported, 7);
+  EXPECT_EQ(readFile(temp / "log"), "to out to err");
+  ASSERT_EQ(bundle.journal().size(), 1u);
+  const auto run = bundle.journal()[0];
+  EXPECT_EQ(run.input, "from the test");
+  EXPECT_EQ(run.descriptors, (std::vector<int>{0, 1, 2}));
+  EXPECT_EQ(settableSignals(run.ignoredSignals), 0u);
+  EXPECT_EQ(settableSignals(run.blockedSignals), 0u);
+  EXPECT_EQ(run.arguments, arguments);
+  EXPECT_EQ(run.pid, child->pid());
 }
 
 TEST(ChildProcess, StopEscalatesToKillAndAClearedHandlerIsNotCalled) {
   for (const bool ignoresSigterm : {false, true}) {
     FakeEngineBundle bundle;
-    bundle.setBehaviour(R"({"*": {"stdout": "ready\n", "run_until_terminated": true, )"
-                        R"("ignore_sigterm": )" +
-                        std::string(ignoresSigterm ? "true}}" : "false}}"));
+    bundle.setBehaviour(
+        std::string(R"({"*": {"stdout": "ready\n", "run_until_terminated": true, )") +
+        R"("ignore_sigterm": )" + (ignoresSigterm ? "true}}" : "false}}"));
     std::atomic<int> calls{0};
     auto child =
         launchOrFail({bundle.engine(), {"watch"}, Stdio::pipe(), Stdio::pipe(), Stdio::pipe()},
                      [&](int) { ++calls; });
     ASSERT_TRUE(child);
     FileDescriptor output = child->takeOutput();
-    ASSERT_EQ(readFrom(output.get()), "ready\n");  // its SIGTERM disposition is in place
+    char ready[6];
+    ASSERT_EQ(::read(output.get(), ready, 6), 6);  // its SIGTERM disposition is in place
     child->clearTerminationHandler();
     EXPECT_EQ(stopChild(*child, std::chrono::milliseconds(300)), !ignoresSigterm);
     EXPECT_EQ(child->terminationStatus(), ignoresSigterm ? SIGKILL : SIGTERM);
@@ -181,18 +138,15 @@ TEST(ChildLifetime, FailedExecLeavesNoChild) {
   EXPECT_EQ(status, 0);
 }
 
-TEST(ChildLifetime, ChildIsReapedAfterItsObjectIsGone) {
+TEST(ChildLifetime, ChildThatOutlivesItsObjectIsStillReaped) {
   FakeEngineBundle bundle;
-  bundle.setBehaviour(R"({"*": {"stdout": "ready\n", "run_until_terminated": true}})");
-  auto child =
-      launchOrFail({bundle.engine(), {"watch"}, Stdio::pipe(), Stdio::pipe(), Stdio::inherit()});
+  bundle.setBehaviour(R"({"*": {"sleep_seconds": 60}})");
+  auto child = launchOrFail(
+      {bundle.engine(), {"watch"}, Stdio::inherit(), Stdio::inherit(), Stdio::inherit()});
   ASSERT_TRUE(child);
-  FileDescriptor output = child->takeOutput();
-  ASSERT_EQ(readFrom(output.get()), "ready\n");
   const pid_t pid = child->pid();
   const auto proc = "/proc/" + std::to_string(pid);
   child.reset();
-  ASSERT_TRUE(std::filesystem::exists(proc));  // still running
   ::kill(pid, SIGKILL);
   // Only the waiter thread can reap it; a zombie would stay in /proc.
   for (int i = 0; i < 6000 && std::filesystem::exists(proc); ++i) {

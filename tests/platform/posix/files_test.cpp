@@ -1,5 +1,6 @@
-// Folder and log modes under any umask are checked through openSyncLog
-// (app/sync_log_test.cpp), file sizes through the watch's log cap (app/worker_test.cpp).
+// Folder and log modes under any umask, and a link in the log's place, are checked
+// through openSyncLog (app/sync_log_test.cpp); an existing log kept and file sizes
+// through the watch's log (app/worker_test.cpp).
 #include "platform/posix/files.h"
 
 #include <fcntl.h>
@@ -16,20 +17,6 @@ namespace {
 using testing::readFile;
 using testing::TempDir;
 using testing::writeFile;
-
-TEST(Files, CreateEmptyNeverReplacesNorFollowsALinkAndRemoveSaysWhetherItDid) {
-  TempDir temp;
-  writeFile(temp / "log", "kept");
-  EXPECT_EQ(files::createEmpty(temp / "log", 0600), std::nullopt);
-  EXPECT_EQ(readFile(temp / "log"), "kept");
-  std::filesystem::create_symlink(temp / "elsewhere", temp / "link");
-  EXPECT_EQ(files::createEmpty(temp / "link", 0600), std::nullopt);  // not even a dangling one
-  EXPECT_FALSE(std::filesystem::exists(temp / "elsewhere"));
-  EXPECT_EQ(files::size(temp / "elsewhere"), std::nullopt);
-  EXPECT_TRUE(files::remove(temp / "log"));
-  EXPECT_FALSE(files::exists(temp / "log"));
-  EXPECT_FALSE(files::remove(temp / "log"));
-}
 
 TEST(Files, ReadWholeGivesRegularFilesWithinTheLimitOnly) {
   TempDir temp;
@@ -51,6 +38,7 @@ TEST(Files, ReadWholeGivesRegularFilesWithinTheLimitOnly) {
   }
 }
 
+// The descriptor becomes a child's output: blocking, and not inherited by others.
 TEST(Files, OpenForAppendingWritesAtTheEndAndDescribesFailures) {
   TempDir temp;
   writeFile(temp / "log", "earlier\n");
@@ -60,9 +48,8 @@ TEST(Files, OpenForAppendingWritesAtTheEndAndDescribesFailures) {
   EXPECT_EQ(readFile(temp / "log"), "earlier\nlater\n");
   EXPECT_EQ(::fcntl(opened.fd.get(), F_GETFD) & FD_CLOEXEC, FD_CLOEXEC);
   EXPECT_EQ(::fcntl(opened.fd.get(), F_GETFL) & O_NONBLOCK, 0);
-  auto missing = files::openForAppending(temp / "missing");
-  EXPECT_FALSE(missing.fd);
-  EXPECT_EQ(missing.error, "No such file or directory: " + (temp / "missing").string());
+  EXPECT_EQ(files::openForAppending(temp / "missing").error,
+            "No such file or directory: " + (temp / "missing").string());
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
-// How long and odd texts are shown is in plain_text_view_test.cpp; how dialogs fit
-// small screens in dialog_fit_test.cpp.
+// Alerts as a person meets them. How long and odd texts are shown is in
+// plain_text_view_test.cpp, how dialogs fit small screens in dialog_fit_test.cpp; the
+// folder panel, typed into, in e2e/run.sh.
 #include <gtest/gtest.h>
 
 #include <QComboBox>
@@ -14,6 +15,8 @@
 namespace quorvane {
 namespace {
 
+using AlertDialogTest = testing::QtUiTest;
+
 void key(QWidget* dialog, int code, const QString& text = {}) {
   QKeyEvent press(QEvent::KeyPress, code, Qt::NoModifier, text);
   QApplication::sendEvent(dialog->focusWidget() ? dialog->focusWidget() : dialog, &press);
@@ -24,7 +27,6 @@ AlertField field(AlertField::Kind kind, Frame frame, std::string text = {}) {
   f.kind = kind;
   f.frame = frame;
   f.text = std::move(text);
-  f.placeholder = kind == AlertField::Kind::text ? "Username" : "";
   return f;
 }
 
@@ -37,22 +39,20 @@ Alert credentials() {
       field(AlertField::Kind::secureText, {0, 0, 420, 28}),
   };
   return {"Sign in to Quorvane",
-          "Use the account <b>your</b> administrator created for you.",
+          "Use the account <b>your</b> administrator created.",
           {"Sign In", "Cancel"},
           accessory};
 }
 
-using AlertDialogTest = testing::QtUiTest;
-
-TEST_F(AlertDialogTest, ShowsTheAlertAndReportsWhatThePersonDid) {
+TEST_F(AlertDialogTest, AnAlertShowsWhatItIsGivenAndReportsWhatThePersonDid) {
   AlertField popUp = field(AlertField::Kind::popUp, {0, 0, 600, 28});
   popUp.items = {"a.txt — 10:00 — Desk", "a.txt — 10:00 — Desk", "b.txt — 09:00 — Desk"};
+  popUp.selected = 2;
   const Alert versions{"Restore a file version",
                        "Pick one.",
                        {"Restore Version", "Keep"},
                        AlertAccessory{600, 28, {popUp}, std::nullopt}};
   const std::vector<AlertFieldResult> untouched = {{"Username"}, {""}, {"Password"}, {""}};
-  bool stayedOpen = false;
   const struct {
     const char* name;
     Alert alert;
@@ -79,13 +79,15 @@ TEST_F(AlertDialogTest, ShowsTheAlertAndReportsWhatThePersonDid) {
        untouched},
       {"closing the window is Cancel", credentials(), [](AlertDialog& d) { d.close(); }, 1001,
        untouched},
-      {"duplicate pop-up titles stay separate; Esc or a close without Cancel does nothing",
+      {"duplicate pop-up titles stay separate; without Cancel, Esc or a close does nothing",
        versions,
-       [&stayedOpen](AlertDialog& d) {
+       [](AlertDialog& d) {
+         auto* list = static_cast<QComboBox*>(d.fields()[0]);
+         EXPECT_EQ(list->currentIndex(), 2);
          key(&d, Qt::Key_Escape);
          d.close();
-         stayedOpen = d.isVisible();
-         static_cast<QComboBox*>(d.fields()[0])->setCurrentIndex(1);
+         EXPECT_TRUE(d.isVisible());
+         list->setCurrentIndex(1);
          d.buttons()[1]->click();
        },
        1001,
@@ -93,7 +95,7 @@ TEST_F(AlertDialogTest, ShowsTheAlertAndReportsWhatThePersonDid) {
       {"no buttons gives one OK, which a window close also presses",
        Alert{"Quorvane 0.2", "Log: /tmp/x & y", {}, std::nullopt},
        [](AlertDialog& d) {
-         EXPECT_EQ(d.buttons().size(), 1u);
+         ASSERT_EQ(d.buttons().size(), 1u);
          EXPECT_EQ(d.buttons().front()->text(), "OK");
          d.close();
        },
@@ -103,14 +105,10 @@ TEST_F(AlertDialogTest, ShowsTheAlertAndReportsWhatThePersonDid) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     std::vector<std::string> buttons;
-    std::vector<int> buttonX;
     testing::whenModal([&](QWidget* modal) {
       auto* dialog = qobject_cast<AlertDialog*>(modal);
       ASSERT_NE(dialog, nullptr);
-      for (QPushButton* b : dialog->buttons()) {
-        buttons.push_back(b->text().toStdString());
-        buttonX.push_back(b->mapTo(dialog, QPoint()).x());
-      }
+      for (QPushButton* b : dialog->buttons()) buttons.push_back(b->text().toStdString());
       EXPECT_TRUE(dialog->buttons().front()->isDefault());
       const auto& accessory = c.alert.accessory;
       EXPECT_EQ(dialog->focusWidget(), accessory && accessory->firstFocus
@@ -119,17 +117,14 @@ TEST_F(AlertDialogTest, ShowsTheAlertAndReportsWhatThePersonDid) {
       EXPECT_FALSE(gate.isOpen());
       c.person(*dialog);
     });
-    AlertResult result = ui.runAlert(c.alert);
-
+    const AlertResult result = ui.runAlert(c.alert);
     if (!c.alert.buttons.empty()) {
       EXPECT_EQ(buttons, c.alert.buttons);
     }
-    EXPECT_TRUE(std::is_sorted(buttonX.begin(), buttonX.end()));
     EXPECT_TRUE(gate.isOpen());
     EXPECT_EQ(result.response, c.response);
     EXPECT_EQ(result.fields, c.fields);
   }
-  EXPECT_TRUE(stayedOpen);
 }
 
 }  // namespace

@@ -1,13 +1,13 @@
-// A second launch handing its files to the running instance; the instance lock that
-// decides which one runs is in linux/instance_lock_test.cpp, the whole path from
-// the command line and from xdg-open in e2e/run.sh and e2e/install.sh.
+// Files opened with the application: from the command line, handed over by a later
+// launch, held until nothing modal is up. The lock that decides which launch runs
+// is in linux/instance_lock_test.cpp, the whole path from the command line and
+// from xdg-open in e2e/run.sh and e2e/install.sh.
 #include <gtest/gtest.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 
-#include <atomic>
 #include <cstring>
-#include <thread>
+#include <future>
 
 #include "platform/posix/file_descriptor.h"
 #include "platform/qt/instance_handoff.h"
@@ -28,65 +28,60 @@ TEST(OpenedPaths, TakesFilesAndSkipsOptions) {
     std::vector<std::string> arguments;
     Paths paths;
   } cases[] = {
-      {{"quorvane-menubar"}, {}},
       {{"q", "/srv/Home.quorvane-server", "--enable-login"}, {"/srv/Home.quorvane-server"}},
       {{"q", "invite.json", "-x"}, {here / "invite.json"}},
       {{"q", "--", "--enable-login", "-"}, {here / "--enable-login", here / "-"}},
   };
-  for (const auto& c : cases) EXPECT_EQ(openedPaths(c.arguments), c.paths) << c.arguments.size();
+  for (const auto& c : cases) EXPECT_EQ(openedPaths(c.arguments), c.paths) << c.arguments[1];
 }
 
-// A socket at `path`, bound (a server that crashed) or connected (a client).
-FileDescriptor unixSocket(const std::filesystem::path& path, bool bind) {
-  FileDescriptor fd(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
-  sockaddr_un address{};
-  address.sun_family = AF_UNIX;
-  std::strncpy(address.sun_path, path.c_str(), sizeof address.sun_path - 1);
-  auto* raw = reinterpret_cast<sockaddr*>(&address);
-  if ((bind ? ::bind(fd.get(), raw, sizeof address) : ::connect(fd.get(), raw, sizeof address))) {
-    fd.reset();
-  }
-  return fd;
+// The later launch runs beside the running instance's loop, as another process would.
+std::optional<std::string> handOffWhileServing(const std::filesystem::path& socket,
+                                               const Paths& paths) {
+  auto sent = std::async(std::launch::async, [&] { return handOffPaths(socket, paths); });
+  processUntil([&] { return sent.wait_for(std::chrono::seconds(0)) == std::future_status::ready; });
+  return sent.get();
 }
 
 TEST(InstanceHandoff, PathsReachTheRunningInstanceOverAStaleSocket) {
-  using namespace std::string_literals;
-  EXPECT_EQ(parseHandoff(QByteArray::fromStdString("/a\0\0/cut"s)), Paths{"/a"});
-
   testing::TempDir dir;
   const auto socket = dir / "org.quorvane.Quorvane.socket";
-  ASSERT_TRUE(unixSocket(socket, true));  // left behind by an instance that crashed
+  {
+    // Left behind by an instance that crashed.
+    FileDescriptor stale(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    sockaddr_un address{AF_UNIX, {}};
+    std::strncpy(address.sun_path, socket.c_str(), sizeof address.sun_path - 1);
+    ASSERT_EQ(::bind(stale.get(), reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  }
   std::vector<Paths> received;
   HandoffServer server([&](Paths paths) { received.push_back(std::move(paths)); });
   ASSERT_EQ(server.listen(socket), std::nullopt);
 
   const Paths sent = {"/home/a/Home.quorvane-server", "/tmp/odd\nname \xff.json"};
-  EXPECT_EQ(handOffPaths(socket, sent), std::nullopt);
-  ASSERT_TRUE(processUntil([&] { return !received.empty(); }));
-  EXPECT_EQ(received, std::vector<Paths>{sent});
-
-  // Far more than anyone opens is refused whole, and the server keeps serving.
-  std::atomic<bool> flooded = false;
-  std::thread flood([&] {
-    FileDescriptor fd = unixSocket(socket, false);
-    std::string chunk;
-    while (chunk.size() < 64 * 1024) chunk.append("/f", 3);  // NUL-terminated entries
-    for (int i = 0; fd && i < 40; ++i) {
-      if (::send(fd.get(), chunk.data(), chunk.size(), MSG_NOSIGNAL) < 0) break;
-    }
-    flooded = true;
-  });
-  EXPECT_TRUE(processUntil([&] { return flooded.load(); }));
-  flood.join();
-  EXPECT_EQ(handOffPaths(socket, {"/after"}), std::nullopt);
-  ASSERT_TRUE(processUntil([&] { return received.size() == 2; }));
-  EXPECT_EQ(received.back(), Paths{"/after"});
+  EXPECT_EQ(handOffWhileServing(socket, sent), std::nullopt);
+  handOffWhileServing(socket, Paths(400'000, "/f"));  // far more than anyone opens: refused
+  EXPECT_EQ(handOffWhileServing(socket, {"/later"}), std::nullopt);
+  EXPECT_EQ(received, (std::vector<Paths>{sent, {"/later"}}));
 }
 
-TEST(OpenedFilesQueue, HoldsFilesUntilLaunchedAndNoModalIsUp) {
-  ModalGate gate;
+// Each opening is its own call, also when several arrive while a dialog is up,
+// and the next one waits until the dialogs the previous one opened have closed.
+using OpenedFilesQueueTest = testing::QtUiTest;
+
+TEST_F(OpenedFilesQueueTest, WaitsForLaunchAndDialogsAndHandsOverEachOpeningAlone) {
   std::vector<Paths> delivered;
-  OpenedFilesQueue queue(gate, [&](const Paths& paths) { delivered.push_back(paths); });
+  std::size_t deliveredWhileItsDialogWasUp = 0;
+  OpenedFilesQueue queue(gate, [&](const Paths& paths) {
+    delivered.push_back(paths);
+    if (paths.front() != "/a") return;
+    testing::whenModal([&](QWidget* dialog) {
+      queue.add({"/c"});
+      QApplication::processEvents();
+      deliveredWhileItsDialogWasUp = delivered.size();
+      dialog->close();
+    });
+    ui.runAlert(Alert{"Sign in to Quorvane", "", {}, std::nullopt});
+  });
 
   queue.add({"/early"});
   EXPECT_TRUE(delivered.empty()) << "before launch has finished";
@@ -94,17 +89,18 @@ TEST(OpenedFilesQueue, HoldsFilesUntilLaunchedAndNoModalIsUp) {
   EXPECT_EQ(delivered, std::vector<Paths>{{"/early"}});
 
   gate.enter();
-  queue.add({"/a"});
+  queue.add({"/a", "/a2"});
   queue.add({"/b"});
   gate.leave();
   EXPECT_EQ(delivered.size(), 1u) << "not from inside the closing modal";
   QApplication::processEvents();
-  EXPECT_EQ(delivered.back(), (Paths{"/a", "/b"}));
+  EXPECT_EQ(deliveredWhileItsDialogWasUp, 2u);
+  EXPECT_EQ(delivered, (std::vector<Paths>{{"/early"}, {"/a", "/a2"}, {"/b"}, {"/c"}}));
 
   queue.close();
   queue.add({"/late"});
   QApplication::processEvents();
-  EXPECT_EQ(delivered.size(), 2u);
+  EXPECT_EQ(delivered.size(), 4u);
 }
 
 }  // namespace

@@ -80,7 +80,6 @@ class RecordingDelegate : public ApplicationDelegate {
   TerminateReply reply = TerminateReply::now;
   int askedToTerminate = 0;
   std::vector<MenuAction> actions;
-  std::function<void()> onAction;
 
   void applicationDidFinishLaunching() override {}
   TerminateReply applicationShouldTerminate() override {
@@ -88,10 +87,7 @@ class RecordingDelegate : public ApplicationDelegate {
     return reply;
   }
   void applicationOpen(const std::vector<std::filesystem::path>&) override {}
-  void performMenuAction(MenuAction action) override {
-    actions.push_back(action);
-    if (onAction) onAction();
-  }
+  void performMenuAction(MenuAction action) override { actions.push_back(action); }
 };
 
 class QtUiTest : public ::testing::Test {
