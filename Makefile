@@ -43,11 +43,13 @@ fuzz: deps
 	@cmake --build build-fuzz -j $(JOBS)
 	@bash scripts/fuzz.sh build-fuzz $(FUZZ_SECONDS)
 
-# Each figure beside its floor; the desktop figures take about eight minutes.
+# Each figure beside its floor; the desktop figures take about eight minutes,
+# the stand-in engine and server's a few more.
 bench: build
 	@$(BUILD)/bench/quorvane_bench
 	@QT_QPA_PLATFORM=offscreen QT_LOGGING_RULES=default.warning=false $(BUILD)/bench/quorvane_qt_bench
 	@bash bench/desktop_figures.sh $(BUILD)
+	@bash bench/standin_engine_throughput.sh $(BUILD)
 
 # Builds only the application (front end, engine, resources), not the tests.
 run: configure

@@ -12,6 +12,7 @@ packages=(
   clang libclang-rt-14-dev libfuzzer-14-dev
   dbus dbus-x11 haskell-status-notifier-item-utils haskell-gtk-sni-tray-utils
   desktop-file-utils shared-mime-info xdg-utils libglib2.0-bin dpkg-dev fakeroot jq strace
+  openssl time
 )
 missing=()
 for p in "${packages[@]}"; do

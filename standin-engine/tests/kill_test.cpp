@@ -14,14 +14,17 @@
 
 namespace {
 
-// The previous version stays whole everywhere, and the next pass finishes the transfer.
+// The previous version stays whole everywhere, and the next pass finishes the
+// transfer. A server asked to stop ends within a second, and as well.
 TEST_F(EngineTest, a_transfer_killed_on_either_side_is_redone_on_the_next_pass) {
   enum class Side { server, computer };
   const struct {
     Side killed;
     bool upload;
-  } cases[] = {
-      {Side::server, true}, {Side::computer, true}, {Side::server, false}, {Side::computer, false}};
+    int signal = SIGKILL;
+  } cases[] = {{Side::server, true},          {Side::computer, true},
+               {Side::server, false},         {Side::computer, false},
+               {Side::server, true, SIGTERM}, {Side::server, false, SIGINT}};
   const Computer admin = sign_in("admin");
   int row = 0;
   for (const auto& c : cases) {
@@ -52,7 +55,12 @@ TEST_F(EngineTest, a_transfer_killed_on_either_side_is_redone_on_the_next_pass) 
       std::this_thread::sleep_for(std::chrono::milliseconds(1));
     ASSERT_TRUE(in_progress()) << "the transfer ended before the kill";
     if (c.killed == Side::server) {
-      home->stop(SIGKILL);
+      auto signalled = std::chrono::steady_clock::now();
+      int status = home->stop(c.signal);
+      if (c.signal != SIGKILL) {
+        EXPECT_EQ(status, 0);
+        EXPECT_LT(std::chrono::steady_clock::now() - signalled, std::chrono::seconds(1));
+      }
       home->start();
     }
     kill(watch, SIGKILL);
@@ -76,7 +84,7 @@ TEST_F(EngineTest, sigkill_at_any_moment_loses_nothing) {
   // The kill comes at a random moment within a window that follows how long passes
   // take on this machine now, so that the moments spread over whole passes.
   int window = 40000;  // microseconds
-  for (int round = 0; round < 300; ++round) {
+  for (int round = 0; round < 200; ++round) {
     std::vector<pid_t> passes;
     for (const Computer& computer : computers) {
       fs::path file = computer.folder / ("f" + std::to_string(random() % 5) + ".txt");
@@ -102,7 +110,7 @@ TEST_F(EngineTest, sigkill_at_any_moment_loses_nothing) {
                                       : window,
                         2000, 500000);
   }
-  std::cout << interrupted << " of 600 passes were killed before they ended\n";
+  std::cout << interrupted << " of 400 passes were killed before they ended\n";
   for (int settle = 0; settle < 2; ++settle)
     for (const Computer& computer : computers) sync(computer);
 

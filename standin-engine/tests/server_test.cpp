@@ -152,6 +152,8 @@ TEST_F(EngineTest, strangers_are_refused_and_others_still_served) {
   }
   close(idle);
   EXPECT_NE(home->log().find("plain HTTP refused"), std::string::npos);
+  EXPECT_EQ(run_server({"serve", "--data", home->data}).output,
+            "Another quorvane-server is already serving " + home->data.string() + ".\n");
 }
 
 // Five failed sign-ins from one address make it wait, even with the right password.

@@ -1,6 +1,11 @@
 #include "local_folder.h"
 
+#include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <memory>
 
 #include <nlohmann/json.hpp>
 
@@ -32,21 +37,44 @@ std::optional<LocalFile> stat_file(const fs::path& path) {
   return file_of(info);
 }
 
+namespace {
+
+// Reads one folder through its descriptor, so that no path is looked up twice;
+// the descriptor is the scan's to close.
+void scan_into(int folder_fd, const std::string& prefix, const fs::path& folder,
+               std::map<std::string, LocalFile>& files) {
+  std::unique_ptr<DIR, int (*)(DIR*)> entries(::fdopendir(folder_fd), ::closedir);
+  if (!entries) {
+    ::close(folder_fd);
+    fail_on("read the folder", folder / prefix);
+  }
+  while (dirent* entry = ::readdir(entries.get())) {
+    throw_if_stopped();
+    std::string_view name = entry->d_name;
+    if (name == "." || name == ".." || (prefix.empty() && name == meta)) continue;
+    struct stat info;
+    if (::fstatat(::dirfd(entries.get()), entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0) {
+      if (errno == ENOENT) continue;  // gone since the folder was read
+      fail_on("examine", folder / prefix / entry->d_name);
+    }
+    if (S_ISREG(info.st_mode)) {
+      files.emplace(prefix + entry->d_name, file_of(info));
+    } else if (S_ISDIR(info.st_mode)) {
+      int inner = ::openat(::dirfd(entries.get()), entry->d_name,
+                           O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+      if (inner < 0) fail_on("read the folder", folder / prefix / entry->d_name);
+      scan_into(inner, prefix + entry->d_name + "/", folder, files);
+    }
+  }
+}
+
+}  // namespace
+
 std::map<std::string, LocalFile> scan_folder(const fs::path& folder) {
   std::map<std::string, LocalFile> files;
-  std::error_code error;
-  fs::recursive_directory_iterator entries(folder, error), end;
-  for (; !error && entries != end; entries.increment(error)) {
-    throw_if_stopped();
-    if (entries.depth() == 0 && entries->path().filename() == meta) {
-      entries.disable_recursion_pending();
-      continue;
-    }
-    if (auto file = stat_file(entries->path()))
-      files[entries->path().lexically_relative(folder).string()] = *file;
-  }
-  if (error)
-    throw Failure("Could not read the folder " + folder.string() + ": " + error.message() + ".");
+  int top = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (top < 0) fail_on("read the folder", folder);
+  scan_into(top, "", folder, files);
   return files;
 }
 

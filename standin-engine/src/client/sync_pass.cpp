@@ -11,7 +11,7 @@
 
 namespace {
 
-constexpr size_t batch_files = 1000;
+constexpr size_t batch_files = 5000;
 constexpr uint64_t batch_bytes = 64 << 20;
 
 template <typename Map>
@@ -61,13 +61,27 @@ PassReport SyncPass::run(const std::function<void(size_t)>& on_changes) {
   remote_versions_ = base_.load_remote();
   agreed_ = base_.load();
   local_ = scan_folder(folder_);
-  std::set<std::string> paths;
-  for (const auto& [path, file] : local_) paths.insert(path);
-  for (const auto& [path, entry] : agreed_) paths.insert(path);
-  for (const auto& [path, version] : remote_versions_) paths.insert(path);
   std::vector<std::pair<Step, std::string>> plan;
-  for (const auto& path : paths)
-    if (auto step = decide(path)) plan.emplace_back(*step, path);
+  // Every path of the three sorted maps once, in order, without copying them.
+  auto here = local_.begin();
+  auto agreed = agreed_.begin();
+  auto there = remote_versions_.begin();
+  for (;;) {
+    const std::string* path = nullptr;
+    for (const std::string* candidate : {here != local_.end() ? &here->first : nullptr,
+                                         agreed != agreed_.end() ? &agreed->first : nullptr,
+                                         there != remote_versions_.end() ? &there->first : nullptr})
+      if (candidate && (!path || *candidate < *path)) path = candidate;
+    if (!path) break;
+    auto take = [&](auto& at, const auto& map) {
+      bool same = at != map.end() && at->first == *path;
+      return same ? &(at++)->second : nullptr;
+    };
+    const LocalFile* file = take(here, local_);
+    const BaseEntry* entry = take(agreed, agreed_);
+    const RemoteVersion* version = take(there, remote_versions_);
+    if (auto step = decide(file, entry, version)) plan.emplace_back(*step, *path);
+  }
   if (!plan.empty()) on_changes(plan.size());
   for (const auto& [step, path] : plan) {
     throw_if_stopped();
@@ -88,10 +102,8 @@ PassReport SyncPass::run(const std::function<void(size_t)>& on_changes) {
   return report_;
 }
 
-std::optional<SyncPass::Step> SyncPass::decide(const std::string& path) const {
-  const LocalFile* here = find(local_, path);
-  const BaseEntry* agreed = find(agreed_, path);
-  const RemoteVersion* there = find(remote_versions_, path);
+std::optional<SyncPass::Step> SyncPass::decide(const LocalFile* here, const BaseEntry* agreed,
+                                               const RemoteVersion* there) {
   bool changed_here = agreed ? !here || !(*here == agreed->file) : here != nullptr;
   bool changed_there = (there ? there->revision : 0) != (agreed ? agreed->revision : 0);
   bool live_there = there && there->object;

@@ -40,7 +40,8 @@ class SyncPass {
     RemoteVersion version;
   };
 
-  std::optional<Step> decide(const std::string& path) const;
+  static std::optional<Step> decide(const LocalFile* here, const BaseEntry* agreed,
+                                    const RemoteVersion* there);
   void perform(Step step, const std::string& path);
   // The file's digest and stat, or none when it changed while being read.
   std::optional<std::pair<std::string, LocalFile>> examine(const std::string& path);

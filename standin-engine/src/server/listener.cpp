@@ -21,7 +21,11 @@ namespace {
 constexpr size_t most_connections = 64;
 constexpr auto handshake_time = 10s, idle_time = 60s, progress_time = 30s;
 
-void log_request(const std::string& line) {
+// One line on standard error; a control character someone sent shows as '?',
+// so that nobody can forge a line or steer the terminal that reads the log.
+void log_request(std::string line) {
+  for (char& c : line)
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) c = '?';
   std::fprintf(stderr, "%s\n", line.c_str());
 }
 

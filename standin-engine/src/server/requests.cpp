@@ -104,6 +104,19 @@ bool acceptable_path(const std::string& path) {
   }
 }
 
+std::optional<DeviceProof> parse_device_header(const std::string& header) {
+  constexpr std::string_view scheme = "Device ";
+  if (!header.starts_with(scheme)) return std::nullopt;
+  auto space = header.find(' ', scheme.size());
+  if (space == std::string::npos) return std::nullopt;
+  DeviceProof proof;
+  const char* end = header.data() + space;
+  auto [stop, error] = std::from_chars(header.data() + scheme.size(), end, proof.device);
+  if (error != std::errc() || stop != end) return std::nullopt;
+  proof.secret = header.substr(space + 1);
+  return proof;
+}
+
 int64_t parse_since(const std::string& target) {
   auto query = target.find("?since=");
   if (query == std::string::npos) return 0;

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <nlohmann/json.hpp>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -28,5 +29,11 @@ std::vector<std::string> parse_digests(const nlohmann::json& body);
 std::vector<ProposedVersion> parse_versions(const nlohmann::json& body);
 // A path a version may have: relative, of real names only, not inside .quorvane.
 bool acceptable_path(const std::string& path);
+// "Authorization: Device <id> <secret>"; none when the header is not one.
+struct DeviceProof {
+  int64_t device = 0;
+  std::string secret;
+};
+std::optional<DeviceProof> parse_device_header(const std::string& header);
 // "since=N" in a target's query; 0 when absent.
 int64_t parse_since(const std::string& target);

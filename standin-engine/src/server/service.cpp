@@ -1,7 +1,5 @@
 #include "service.h"
 
-#include <charconv>
-
 #include "digest.h"
 #include "requests.h"
 
@@ -30,18 +28,11 @@ int status_of(Kind kind) {
   return 400;
 }
 
-// "Authorization: Device <id> <secret>"
 Caller authenticate(Catalogue& catalogue, const std::string& header) {
-  constexpr std::string_view scheme = "Device ";
-  int64_t device = 0;
-  auto space = header.find(' ', scheme.size());
-  const char* id = header.data() + std::min(header.size(), scheme.size());
-  const char* id_end = header.data() + std::min(header.size(), space);
-  auto [end, error] = std::from_chars(id, id_end, device);
-  if (!header.starts_with(scheme) || space == std::string::npos || error != std::errc() ||
-      end != id_end)
+  auto proof = parse_device_header(header);
+  if (!proof)
     throw Refusal(Kind::unauthorized, "This request does not say which computer sends it.");
-  return catalogue.authenticate(device, header.substr(space + 1));
+  return catalogue.authenticate(proof->device, proof->secret);
 }
 
 void answer(Exchange& exchange, int status, const std::string& sentence) {
