@@ -3,6 +3,8 @@
 // account reaching for another's objects.
 #include <arpa/inet.h>
 #include <netinet/in.h>
+#include <sched.h>
+#include <sys/mount.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -197,6 +199,44 @@ TEST_F(EngineTest, one_account_never_reaches_another_accounts_objects) {
     EXPECT_NE(over_tls(home->address, request).find(answer), std::string::npos) << request;
   sync(laptop);
   EXPECT_TRUE(folder_contents(laptop.folder).empty());
+}
+
+// A file that does not fit on the server's disk is refused with a sentence; what
+// fits is still stored.
+TEST_F(EngineTest, a_full_disk_refuses_with_a_sentence_and_the_server_goes_on) {
+  // The server's data folder on a small disk, in this test's own mount namespace.
+  struct SmallDisk {
+    explicit SmallDisk(const fs::path& where) : where(where) {
+      fs::create_directories(where);
+      mounted = unshare(CLONE_NEWNS) == 0 &&
+                mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0 &&
+                mount("tmpfs", where.c_str(), "tmpfs", 0, "size=16m") == 0;
+    }
+    ~SmallDisk() {
+      if (mounted) umount2(where.c_str(), MNT_DETACH);
+    }
+    fs::path where;
+    bool mounted = false;
+  } disk(root / "disk");
+  ASSERT_TRUE(disk.mounted) << "a test disk needs root";
+  HomeServer small(disk.where, "home");
+  small.start();
+  const Computer desk = computer("desk");
+  json login = {{"username", "ada"}, {"password", admin_password}, {"device", "desk"}};
+  ASSERT_EQ(run_engine({"login", "--profile", small.profile, "--folder", desk.folder, "--config",
+                        desk.config},
+                       login.dump())
+                .status,
+            0);
+  write_text(desk.folder / "big.bin", std::string(24 << 20, 'x'));
+  auto refused = command(desk, "watch", {"--once"});
+  EXPECT_NE(refused.status, 0);
+  EXPECT_NE(refused.output.find("Quorvane Home has no room left on its disk."), std::string::npos)
+      << refused.output;
+  fs::remove(desk.folder / "big.bin");
+  write_text(desk.folder / "small.txt", "fits");
+  sync(desk);
+  EXPECT_EQ(history(desk).size(), 1u);
 }
 
 }  // namespace

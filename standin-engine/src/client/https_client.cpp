@@ -106,6 +106,11 @@ struct HttpsClient::Connection {
     http::write_header(channel, serializer, error);
     check(error);
   }
+  // The server answered before the whole body was sent (a refusal).
+  bool answered_early() {
+    error_code error;
+    return buffer.size() > 0 || channel.socket().available(error) > 0;
+  }
   void write(std::string_view data) {
     error_code error;
     channel.allow(progress_time);
@@ -169,9 +174,25 @@ struct HttpsClient::Connection {
 };
 
 HttpsClient::HttpsClient(const ServerRef& server)
-    : connection_(std::make_unique<Connection>(server)) {}
+    : server_(server), connection_(std::make_unique<Connection>(server)) {}
 
 HttpsClient::~HttpsClient() = default;
+
+HttpsClient::Connection& HttpsClient::connection() {
+  if (!connection_) connection_ = std::make_unique<Connection>(server_);
+  return *connection_;
+}
+
+// Whatever breaks an exchange part way leaves the connection out of step.
+template <typename Exchange>
+HttpsClient::Reply HttpsClient::whole_or_drop(Exchange exchange) {
+  try {
+    return exchange(connection());
+  } catch (...) {
+    connection_.reset();
+    throw;
+  }
+}
 
 HttpsClient::Reply HttpsClient::call(const Request& request, const std::string& body) {
   return send(request, body.size(), [&](const BodyWriter& write) { write(body); });
@@ -179,28 +200,35 @@ HttpsClient::Reply HttpsClient::call(const Request& request, const std::string& 
 
 HttpsClient::Reply HttpsClient::send(const Request& request, uint64_t size,
                                      const std::function<void(const BodyWriter&)>& write_body) {
-  connection_->write_head(request, size);
-  try {
-    write_body([this](std::string_view data) { connection_->write(data); });
-  } catch (const Unreachable&) {
-    // The server may have refused the body part way (a full disk) and said why.
+  return whole_or_drop([&](Connection& connection) {
+    struct AnsweredEarly {};
+    connection.write_head(request, size);
     try {
-      return connection_->whole_answer(connection_->read_head().get().result_int());
-    } catch (const Unreachable&) {
+      write_body([&](std::string_view data) {
+        if (connection.answered_early()) throw AnsweredEarly{};
+        connection.write(data);
+      });
+    } catch (const AnsweredEarly&) {
+      // A refusal part way (a full disk, say): its answer, and a connection whose
+      // request was never finished.
+      Reply refusal = connection.whole_answer(connection.read_head().get().result_int());
+      connection_.reset();
+      return refusal;
     }
-    throw;
-  }
-  return connection_->whole_answer(connection_->read_head().get().result_int());
+    return connection.whole_answer(connection.read_head().get().result_int());
+  });
 }
 
 HttpsClient::Reply HttpsClient::fetch(const Request& request, const std::string& body,
                                       const std::function<void(ByteSource&)>& read_answer) {
-  connection_->write_head(request, body.size());
-  connection_->write(body);
-  int status = static_cast<int>(connection_->read_head().get().result_int());
-  if (status != 200) return connection_->whole_answer(status);
-  Connection::Body answer(*connection_);
-  read_answer(answer);
-  if (connection_->body_left != 0) throw Failure("Quorvane Home sent more than was asked for.");
-  return {status, {}};
+  return whole_or_drop([&](Connection& connection) {
+    connection.write_head(request, body.size());
+    connection.write(body);
+    int status = static_cast<int>(connection.read_head().get().result_int());
+    if (status != 200) return connection.whole_answer(status);
+    Connection::Body answer(connection);
+    read_answer(answer);
+    if (connection.body_left != 0) throw Failure("Quorvane Home sent more than was asked for.");
+    return Reply{status, {}};
+  });
 }

@@ -1,6 +1,7 @@
 // One TLS connection to Quorvane Home that trusts exactly the certificate this
 // computer was given: no certificate authority, no system store, no name check
-// that another certificate could pass. HTTP/1.1 with keep-alive over it.
+// that another certificate could pass. HTTP/1.1 with keep-alive over it; a
+// request that fails part way drops the connection, and the next one connects anew.
 #pragma once
 
 #include <cstdint>
@@ -42,5 +43,10 @@ class HttpsClient {
 
  private:
   struct Connection;
+  Connection& connection();
+  template <typename Exchange>
+  Reply whole_or_drop(Exchange exchange);
+
+  ServerRef server_;
   std::unique_ptr<Connection> connection_;
 };

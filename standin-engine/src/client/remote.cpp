@@ -59,15 +59,17 @@ std::set<std::string> Remote::upload(const std::vector<Outgoing>& files) {
     for (const auto& file : files) {
       write(pack_entry_header({file.digest, file.size}));
       // O_NONBLOCK: should a pipe have taken the file's place, opening it must not wait.
-      Descriptor fd = open_file(file.file, O_RDONLY | O_NOFOLLOW | O_NONBLOCK);
+      Descriptor fd(::open(file.file.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
       for (uint64_t left = file.size; left > 0;) {
         throw_if_stopped();
-        ssize_t got = ::read(fd.get(), chunk.data(), std::min<uint64_t>(chunk.size(), left));
+        ssize_t got = fd.get() < 0
+                          ? 0
+                          : ::read(fd.get(), chunk.data(), std::min<uint64_t>(chunk.size(), left));
         if (got < 0 && errno == EINTR) continue;
-        if (got < 0) fail_on("read", file.file);
-        // A file that shrank meanwhile is made up to its size; its digest will
-        // not match, and the server will not keep it.
-        if (got == 0) got = static_cast<ssize_t>(std::min<uint64_t>(chunk.size(), left));
+        // A file that went away, shrank or cannot be read meanwhile is made up to
+        // its size; its digest will not match, the server will not keep it, and
+        // the next pass looks at it again.
+        if (got <= 0) got = static_cast<ssize_t>(std::min<uint64_t>(chunk.size(), left));
         write({chunk.data(), static_cast<size_t>(got)});
         left -= static_cast<uint64_t>(got);
         beat_while_copying();

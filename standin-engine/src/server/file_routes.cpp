@@ -1,5 +1,6 @@
 // The account's files: what changed, the history, a restore, and objects in and
 // out in packs.
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include "requests.h"
@@ -58,6 +59,12 @@ void missing(Call& call) {
 }
 
 void receive(Call& call) {
+  // Refused before a byte is written when it cannot fit; a disk that fills up
+  // meanwhile is refused as soon as a write fails.
+  struct statvfs disk;
+  if (::statvfs(call.service.data.c_str(), &disk) == 0 &&
+      call.exchange.body_size() > static_cast<uint64_t>(disk.f_bavail) * disk.f_frsize)
+    throw NoSpace("the pack does not fit");
   PackReader pack(call.exchange);
   std::vector<std::string> stored;
   while (auto entry = pack.next()) {
