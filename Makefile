@@ -30,7 +30,8 @@ check-asan: deps
 	@cmake --build build-asan -j $(JOBS)
 	@cd build-asan && ctest --output-on-failure --no-tests=error -j $(JOBS)
 
-# The stand-in engine runs on one thread; its tests are left out here.
+# The stand-in's tests run its programs as child processes and take long under
+# TSan; they are left out here.
 check-tsan: deps
 	@cmake --preset tsan >/dev/null
 	@cmake --build build-tsan -j $(JOBS)

@@ -65,8 +65,9 @@ TEST_F(EngineTest, a_transfer_killed_on_either_side_is_redone_on_the_next_pass) 
     }
     kill(watch, SIGKILL);
     wait_for(watch);
-    EXPECT_EQ(history(laptop).size(), c.upload ? 1u : 2u);
-    EXPECT_EQ(read_text(laptop.folder / "big.bin"), "first version");
+    // Whole, old or new (a loaded machine may let the transfer end before the kill).
+    std::string there = read_text(laptop.folder / "big.bin");
+    EXPECT_TRUE(there == "first version" || there.size() == 256u << 20);
     sync(mover);
     sync(laptop);
     EXPECT_EQ(fs::file_size(laptop.folder / "big.bin"), 256ull << 20);

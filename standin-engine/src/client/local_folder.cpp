@@ -24,7 +24,11 @@ LocalFile file_of(const struct stat& info) {
 template <typename Make>
 void with_free_name(const std::string& base, const std::string& suffix, Make make) {
   for (int attempt = 1; attempt < 1000; ++attempt) {
-    if (make(base + (attempt == 1 ? "" : " " + std::to_string(attempt)) + suffix)) return;
+    // Appended piece by piece: GCC 12 at -O3 takes `" " + std::string` for an
+    // overlapping copy (-Wrestrict).
+    std::string name = base;
+    if (attempt > 1) name.append(" ").append(std::to_string(attempt));
+    if (make(name.append(suffix))) return;
   }
   throw Failure("Could not find a free name for " + base + suffix + ".");
 }
@@ -120,7 +124,7 @@ void set_aside_as_conflict(const fs::path& folder, const std::string& path,
   std::string label =
       " (conflict " + device + " " + local_time_text(now_seconds(), "%Y-%m-%d %H%M");
   with_free_name(
-      stem + label, ")" + original.extension().string(),
+      stem + label, std::string(")").append(original.extension().string()),
       [&](const std::string& candidate) { return rename_without_replacing(original, candidate); });
 }
 

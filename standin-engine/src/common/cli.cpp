@@ -1,5 +1,6 @@
 #include "cli.h"
 
+#include <atomic>
 #include <chrono>
 #include <csignal>
 #include <ctime>
@@ -9,10 +10,12 @@
 
 namespace {
 
-volatile std::sig_atomic_t stop_signal = 0;
+// Lock-free, so the handler may set it; read by every thread of the server.
+std::atomic<bool> stop_signal = false;
+static_assert(std::atomic<bool>::is_always_lock_free);
 
 void on_stop_signal(int) {
-  stop_signal = 1;
+  stop_signal = true;
 }
 
 }  // namespace
@@ -26,7 +29,7 @@ void install_stop_handlers() {
 }
 
 bool stop_requested() {
-  return stop_signal != 0;
+  return stop_signal;
 }
 
 void throw_if_stopped() {
