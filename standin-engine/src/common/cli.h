@@ -14,7 +14,7 @@ struct Failure : std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-// The server folder cannot be reached (an unmounted share, a network down).
+// Nothing answers at the server's address (it is not running, the network is down).
 struct Unreachable : Failure {
   using Failure::Failure;
 };
