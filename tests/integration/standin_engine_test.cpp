@@ -61,6 +61,7 @@ struct Server {
     }
   }
   ~Server() {
+    if (pid <= 0) return;  // never kill(-1, …)
     kill(pid, SIGTERM);
     waitpid(pid, nullptr, 0);
   }
