@@ -70,7 +70,11 @@ size_t PackReader::read(char* into, size_t size) {
 std::string copy_entry(PackReader& reader, TempFile& into) {
   static thread_local std::vector<char> chunk(1 << 20);
   Sha256 hasher;
-  while (size_t got = reader.read(chunk.data(), chunk.size())) {
+  for (;;) {
+    // Whole chunks: a network read gives one TLS record, far less than a good write.
+    size_t got = 0;
+    while (size_t more = reader.read(chunk.data() + got, chunk.size() - got)) got += more;
+    if (got == 0) break;
     throw_if_stopped();
     std::string_view data(chunk.data(), got);
     hasher.update(data);
