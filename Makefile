@@ -30,7 +30,8 @@ check-asan: deps
 	@cmake --build build-asan -j $(JOBS)
 	@cd build-asan && ctest --output-on-failure --no-tests=error -j $(JOBS)
 
-# The stand-in engine runs on one thread; its tests are left out here.
+# The stand-in's tests run its programs as child processes and take long under
+# TSan; they are left out here.
 check-tsan: deps
 	@cmake --preset tsan >/dev/null
 	@cmake --build build-tsan -j $(JOBS)
@@ -43,11 +44,13 @@ fuzz: deps
 	@cmake --build build-fuzz -j $(JOBS)
 	@bash scripts/fuzz.sh build-fuzz $(FUZZ_SECONDS)
 
-# Each figure beside its floor; the desktop figures take about eight minutes.
+# Each figure beside its floor; the desktop figures take about eight minutes,
+# the stand-in engine and server's a few more.
 bench: build
 	@$(BUILD)/bench/quorvane_bench
 	@QT_QPA_PLATFORM=offscreen QT_LOGGING_RULES=default.warning=false $(BUILD)/bench/quorvane_qt_bench
 	@bash bench/desktop_figures.sh $(BUILD)
+	@bash bench/standin_engine_throughput.sh $(BUILD)
 
 # Builds only the application (front end, engine, resources), not the tests.
 run: configure

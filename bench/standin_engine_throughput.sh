@@ -1,72 +1,154 @@
 #!/usr/bin/env bash
-# Throughput of the stand-in engine, measured, not asserted: one `watch --once`
-# pass over 10,000 small files and over one 1 GB file, against `cp -r` of the
-# same data on the same disk (with and without a `sync` after it, since a pass
-# flushes its objects before the catalogue names them).
+# Figures of the stand-in engine and its home server on loopback, each beside a
+# floor measured in the same run on the same disk. Measured, not asserted:
+#   - the first upload of 10,000 small files, against `cp -r` + `sync`;
+#   - the upload, then the download, of one 1 GB file, against `cp` + `sync`,
+#     with the peak resident memory of the engine and of the server;
+#   - a pass with nothing changed over 100,000 files, against one `stat` of each;
+#   - twenty computers at once, 500 new files each, until every one is in sync,
+#     against one computer uploading 10,000.
 #
 #   bench/standin_engine_throughput.sh <build dir>
 #
-# Works in a throwaway folder inside the build directory, so that every copy is
-# on the same disk. Caches are warm: the data was just written.
+# Works in a throwaway folder inside the build directory. Caches are warm: the
+# data was just written.
 set -euo pipefail
 
 build=$(realpath "${1:-build}")
 engine="$build/standin-engine/quorvane"
-[ -x "$engine" ] || { echo "no engine at $engine; build first" >&2; exit 1; }
+server="$build/standin-engine/quorvane-server"
+[ -x "$engine" ] && [ -x "$server" ] || { echo "no engine or server in $build; build first" >&2; exit 1; }
 work=$(mktemp -d "$build/throughput.XXXXXX")
-trap 'rm -rf "$work"' EXIT
+server_pid=
+stop_server() {
+  [ -n "$server_pid" ] && kill -TERM "$server_pid" 2>/dev/null && wait "$server_pid" 2>/dev/null
+  server_pid=
+}
+trap 'stop_server; rm -rf "$work"' EXIT
+
+password="throughput bench password"
+printf '{"username":"bench","display_name":"","password":"%s"}' "$password" |
+  "$server" init --data "$work/server" --address 127.0.0.1:0 --output "$work/home.quorvane-server"
+# serve: a fresh server process, so that its peak memory is this measure's
+# alone; first on a port the system picks, then on the same one again.
+address=127.0.0.1:0
+serve() {
+  stop_server
+  "$server" serve --data "$work/server" --listen "$address" 2>"$work/server.log" &
+  server_pid=$!
+  until address=$(sed -n 's/^Quorvane Home is listening on \(.*\)\.$/\1/p' "$work/server.log") &&
+    [ -n "$address" ]; do sleep 0.05; done
+  jq --arg a "$address" '.address = $a' "$work/home.quorvane-server" >"$work/profile"
+}
+server_peak_mb() { awk '/VmHWM/ {printf "%.0f", $2 / 1024}' "/proc/$server_pid/status"; }
 
 now() { date +%s.%N; }
 seconds() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", b - a }'; }
-# time_of <command…>: the wall-clock seconds the command took.
 time_of() {
   local start
   start=$(now)
   "$@" >/dev/null
   seconds "$start" "$(now)"
 }
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.1fx", (b > 0 ? a / b : 0) }'; }
 copy_and_sync() { cp -r "$1" "$2" && sync; }
-pass() { "$engine" watch --config "$1" --once; }
-
-printf '{"username":"bench","display_name":"","password":"throughput bench password"}' |
-  "$engine" server-init --server "$work/server" --output "$work/home.quorvane-server"
-# sign_in <name>: a computer with an empty sync folder; prints its configuration.
+# account <name>: a new account, so that each figure's files stay its own.
+account() {
+  printf '{"username":"%s","display_name":"","current_password":"","password":"%s"}' "$1" "$password" |
+    "$engine" account-create --config "$work/up/client.json"
+}
+# sign_in <name> [account]: a computer with an empty sync folder; prints its configuration.
 sign_in() {
   mkdir -p "$work/$1/Sync"
-  printf '{"username":"bench","password":"throughput bench password","device":"%s"}' "$1" |
-    "$engine" login --profile "$work/home.quorvane-server" --folder "$work/$1/Sync" \
-      --config "$work/$1/client.json"
+  printf '{"username":"%s","password":"%s","device":"%s"}' "${2:-bench}" "$password" "$1" |
+    "$engine" login --profile "$work/profile" --folder "$work/$1/Sync" --config "$work/$1/client.json"
   echo "$work/$1/client.json"
 }
-
-# measure <label> <make data in folder>: one dataset, uploaded by one computer and
-# downloaded by another, beside cp -r of the same data.
-measure() {
-  local label=$1 make=$2 up down
-  up=$(sign_in "up-$label")
-  down=$(sign_in "down-$label")
-  mkdir -p "$work/data-$label"
-  "$make" "$work/data-$label"
-  local size
-  size=$(du -sh "$work/data-$label" | cut -f1)
-  cp -r "$work/data-$label/." "$work/up-$label/Sync/"
-  sync
-  printf '%-22s %6s  cp -r %6s s  cp -r + sync %6s s  upload pass %6s s  download pass %6s s  unchanged pass %6s s\n' \
-    "$label" "$size" \
-    "$(time_of cp -r "$work/data-$label" "$work/copy1-$label")" \
-    "$(time_of copy_and_sync "$work/data-$label" "$work/copy2-$label")" \
-    "$(time_of pass "$up")" \
-    "$(time_of pass "$down")" \
-    "$(time_of pass "$up")"
-}
-
+pass() { "$engine" watch --config "$1" --once; }
+# small_files <folder> <count>: files of 4 KiB, 100 to a folder, from one stream each.
 small_files() {
-  for d in $(seq 0 99); do
+  for ((d = 0; d < $2 / 100; d++)); do
     mkdir -p "$1/d$d"
-    for f in $(seq 0 99); do head -c $((1024 + (d * 100 + f) % 7168)) /dev/urandom >"$1/d$d/f$f"; done
+    head -c $((100 * 4096)) /dev/urandom | split -b 4096 -a 2 - "$1/d$d/f"
   done
 }
-one_gigabyte() { head -c $((1024 * 1024 * 1024)) /dev/urandom >"$1/big.bin"; }
+row() { printf '%-44s %9s   %-24s %9s   %s\n' "$@"; }
 
-measure "10,000 small files" small_files
-measure "one 1 GB file" one_gigabyte
+serve
+echo "Stand-in engine and server on loopback (each figure beside its floor, this run):"
+row "figure" "seconds" "floor" "seconds" "ratio / notes"
+
+# 1. The first upload of 10,000 small files.
+small_files "$work/small" 10000
+up=$(sign_in up)
+floor=$(time_of copy_and_sync "$work/small" "$work/small-copy")
+cp -r "$work/small/." "$work/up/Sync/"
+sync
+figure=$(time_of pass "$up")
+row "first upload, 10,000 files of 4 KiB" "$figure" "cp -r + sync" "$floor" "$(ratio "$figure" "$floor") (goal <= 2x)"
+
+# 2. One 1 GB file up, then down, with each process's peak memory; the server
+# is started afresh after the sign-ins, whose password hashing takes 64 MB.
+account big
+big_up=$(sign_in big-up big)
+big_down=$(sign_in big-down big)
+serve
+head -c $((1024 * 1024 * 1024)) /dev/urandom >"$work/big.bin"
+sync
+floor=$(time_of copy_and_sync "$work/big.bin" "$work/big-copy.bin")
+cp "$work/big.bin" "$work/big-up/Sync/"
+sync
+for direction in upload download; do
+  config=$big_up
+  [ "$direction" = download ] && config=$big_down
+  start=$(now)
+  engine_kb=$(/usr/bin/time -f '%M' "$engine" watch --config "$config" --once 2>&1 >/dev/null | tail -n 1)
+  figure=$(seconds "$start" "$(now)")
+  row "$direction of one 1 GB file" "$figure" "cp + sync" "$floor" \
+    "$(ratio "$figure" "$floor") (goal <= 2x); engine $((engine_kb / 1024)) MB, server $(server_peak_mb) MB peak resident"
+done
+cmp -s "$work/big.bin" "$work/big-down/Sync/big.bin" || echo "  the downloaded file differs!"
+rm -f "$work/big.bin" "$work/big-copy.bin" "$work/big-up/Sync/big.bin" "$work/big-down/Sync/big.bin"
+
+# 3. A pass with nothing changed over 100,000 files.
+account many
+many=$(sign_in many many)
+small_files "$work/many/Sync" 100000
+pass "$many" >/dev/null
+floor=$(time_of find "$work/many/Sync" -path '*/.quorvane' -prune -o -printf '%s %T@\n')
+figure=$(time_of pass "$many")
+row "unchanged pass, 100,000 files" "$figure" "one stat of each (find)" "$floor" "$(ratio "$figure" "$floor") (goal <= 3x and < 0.5 s)"
+
+# 4. Twenty computers at once, 500 new files each, until every one is in sync.
+account alone
+account crowd
+alone=$(sign_in alone alone)
+small_files "$work/alone/Sync" 10000
+floor=$(time_of pass "$alone")
+configs=()
+for ((c = 0; c < 20; c++)); do
+  configs+=("$(sign_in "crowd$c" crowd)")
+  small_files "$work/crowd$c/Sync/c$c" 500
+done
+# converged: how many of the twenty hold all 10,000 files.
+converged() {
+  local count=0
+  for ((c = 0; c < 20; c++)); do
+    [ "$(find "$work/crowd$c/Sync" -path '*/.quorvane' -prune -o -type f -print | wc -l)" -ge 10000 ] &&
+      count=$((count + 1))
+  done
+  echo "$count"
+}
+start=$(now)
+rounds=0
+while [ "$rounds" -lt 10 ]; do
+  rounds=$((rounds + 1))
+  pids=()
+  for config in "${configs[@]}"; do pass "$config" >/dev/null 2>&1 & pids+=($!); done
+  failed=0
+  for pid in "${pids[@]}"; do wait "$pid" || failed=$((failed + 1)); done
+  [ "$failed" = 0 ] && [ "$(converged)" = 20 ] && break
+done
+figure=$(seconds "$start" "$(now)")
+row "20 computers x 500 new files, all in sync" "$figure" "one computer, 10,000" "$floor" \
+  "$(ratio "$figure" "$floor"); $(converged) of 20 hold all 10,000 files after $rounds rounds of passes"

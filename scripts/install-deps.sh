@@ -8,10 +8,11 @@ packages=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   qt6-base-dev qt6-svg-dev libqt6svg6 qt6-qpa-plugins
   xvfb xauth trayer xdotool x11-utils imagemagick tesseract-ocr procps
-  libsqlite3-dev libsodium-dev
+  libsqlite3-dev libsodium-dev libssl-dev libboost-dev
   clang libclang-rt-14-dev libfuzzer-14-dev
   dbus dbus-x11 haskell-status-notifier-item-utils haskell-gtk-sni-tray-utils
   desktop-file-utils shared-mime-info xdg-utils libglib2.0-bin dpkg-dev fakeroot jq strace
+  openssl time
 )
 missing=()
 for p in "${packages[@]}"; do

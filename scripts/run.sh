@@ -3,16 +3,17 @@
 #
 #   scripts/run.sh <build dir>
 #
-# Once, it makes a demo home server with the stand-in engine: the server folder
-# <build dir>/demo/server with an administrator and a welcome file, and its
-# server connection file. Every run, it copies the bundle to <build dir>/demo with
-# that file as the bundle's own, and starts Quorvane in a fresh demo home under
+# Once, it makes a demo home server: the data folder <build dir>/demo/server with
+# an administrator and a welcome file. Every run, it serves that folder with
+# quorvane-server on a free loopback port for as long as the application runs,
+# copies the bundle to <build dir>/demo with the server's connection file as the
+# bundle's own, and starts Quorvane in a fresh demo home under
 # <build dir>/demo/home, so that the setup chooser appears. Nothing of your own
 # home is read or changed.
 #
 # In a desktop session the application runs there: choose "Sign In", sign in
 # with the account printed below, choose a folder, and it syncs. Quit it from its
-# menu or with Ctrl-C.
+# menu or with Ctrl-C; the demo server stops with it.
 #
 # Without a display (a server, a container) there is nobody to click, so the
 # sign-in is played on a private Xvfb display with a tray: a screenshot of each
@@ -24,6 +25,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 demo="$build/demo"
 bundle="$demo/Quorvane.app"
 engine="$bundle/Contents/MacOS/quorvane"
+server="$bundle/Contents/MacOS/quorvane-server"
 server_file="$demo/Quorvane Home.quorvane-server"
 username=demo
 
@@ -35,13 +37,41 @@ rm -rf "$bundle"
 mkdir -p "$demo"
 cp -a "$build/Quorvane.app" "$bundle"
 
+# serve: quorvane-server on a port the system picks; the connection file is
+# pointed at it (the certificate names only the loopback address, not the port).
+server_pid=
+stop_server() {
+  [ -z "$server_pid" ] && return
+  kill -TERM "$server_pid" 2>/dev/null || true
+  wait "$server_pid" 2>/dev/null || true
+  server_pid=
+}
+serve() {
+  : >"$demo/server.log"
+  "$server" serve --data "$demo/server" --listen 127.0.0.1:0 2>>"$demo/server.log" &
+  server_pid=$!
+  local address=
+  for _ in $(seq 100); do
+    address=$(sed -n 's/^Quorvane Home is listening on \(.*\)\.$/\1/p' "$demo/server.log")
+    [ -n "$address" ] && break
+    kill -0 "$server_pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  [ -n "$address" ] || { cat "$demo/server.log" >&2; echo "The demo server did not start." >&2; exit 1; }
+  jq --arg address "$address" '.address = $address' "$server_file" >"$server_file.new"
+  mv "$server_file.new" "$server_file"
+}
+trap stop_server EXIT
+
 # The demo server, made once and kept, so that what was synced stays.
-if [ ! -f "$demo/password" ]; then
-  rm -rf "$demo/server" "$demo/seed" "$demo/seed.json"
+if [ ! -f "$demo/password" ] || [ ! -f "$demo/server/key.pem" ]; then
+  rm -rf "$demo/server" "$demo/seed" "$demo/seed.json" "$demo/password"
   (umask 077 && head -c 12 /dev/urandom | base64 | tr -d '/+=' >"$demo/password")
   password=$(cat "$demo/password")
   printf '{"username": "%s", "display_name": "Demo Administrator", "password": "%s"}' \
-    "$username" "$password" | "$engine" server-init --server "$demo/server" --output "$server_file"
+    "$username" "$password" |
+    "$server" init --data "$demo/server" --address 127.0.0.1:0 --output "$server_file"
+  serve
   # A file already on the server, to be seen arriving in the folder one chooses.
   mkdir -p "$demo/seed"
   printf 'Welcome to Quorvane.\n\nThis file came from the demo home server.\n' \
@@ -49,17 +79,19 @@ if [ ! -f "$demo/password" ]; then
   printf '{"username": "%s", "password": "%s", "device": "DemoServer"}' "$username" "$password" |
     "$engine" login --profile "$server_file" --folder "$demo/seed" --config "$demo/seed.json"
   "$engine" watch --config "$demo/seed.json" --once >/dev/null
+else
+  serve
 fi
 password=$(cat "$demo/password")
 cp "$server_file" "$bundle/Contents/Resources/"
 app="$bundle/Contents/MacOS/quorvane-menubar"
 
 cat <<EOF
-Demo home server: $demo/server
+Demo home server: $demo/server, served at $(jq -r .address "$server_file") (log: $demo/server.log)
 Server connection file: $server_file
 Username: $username
 Password: $password
-(To use a server folder of your own, see "A server of one's own" in the README.)
+(To run a server of your own, see "A server of one's own" in the README.)
 EOF
 
 # A fresh demo home: the setup chooser appears, and sign-in starts from scratch.
@@ -79,7 +111,8 @@ if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
   fi
   use_demo_home
   echo "Starting Quorvane; it lives in the tray. Quit it from its menu or with Ctrl-C."
-  exec "$app"
+  "$app" || true
+  exit 0
 fi
 
 # shellcheck source=x11_session.sh
@@ -89,7 +122,7 @@ mkdir -p "$shots"
 X11_LOGS="$demo/logs"
 rm -rf "$X11_LOGS"
 mkdir -p "$X11_LOGS"
-trap 'x11_end_session ""' EXIT  # the demo home stays for a look
+trap 'x11_end_session ""; stop_server' EXIT  # the demo home stays for a look
 trap 'exit 130' INT TERM HUP
 
 fail() {

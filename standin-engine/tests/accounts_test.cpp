@@ -17,6 +17,10 @@ TEST_F(EngineTest, sign_in_refusals_are_one_sentence_and_write_no_configuration)
   const Computer desk = computer("desk");
   const fs::path settings = desk.config.parent_path();
   fs::create_directories(settings);
+  // A connection file whose address nothing answers at.
+  auto nowhere = json::parse(read_text(home->profile));
+  nowhere["address"] = "127.0.0.1:" + std::to_string(free_port());
+  write_text(root / "nowhere.quorvane-server", nowhere.dump());
   const struct {
     json request;
     std::string says;
@@ -29,9 +33,8 @@ TEST_F(EngineTest, sign_in_refusals_are_one_sentence_and_write_no_configuration)
       {login_request("ada", admin_password), "is not a Quorvane server connection file.\n",
        root / "notes.txt"},
       {login_request("ada", admin_password),
-       "The sync folder and the server folder must not lie inside each other.\n",
-       {},
-       server / "objects"},
+       "Quorvane Home cannot be reached at " + nowhere["address"].get<std::string>() + ".\n",
+       root / "nowhere.quorvane-server"},
       {login_request("ada", admin_password),
        "The sync folder must not hold this computer’s Quorvane settings in " + settings.string() +
            "; choose a dedicated folder.\n",
@@ -40,7 +43,7 @@ TEST_F(EngineTest, sign_in_refusals_are_one_sentence_and_write_no_configuration)
   };
   for (const auto& c : cases) {
     auto outcome =
-        run_engine({"login", "--profile", c.profile.empty() ? profile : c.profile, "--folder",
+        run_engine({"login", "--profile", c.profile.empty() ? home->profile : c.profile, "--folder",
                     c.folder.empty() ? desk.folder : c.folder, "--config", desk.config},
                    c.request.dump());
     EXPECT_NE(outcome.status, 0) << c.request;

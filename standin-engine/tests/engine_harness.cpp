@@ -1,23 +1,33 @@
 #include "engine_harness.h"
 
+#include <arpa/inet.h>
 #include <fcntl.h>
+#include <netinet/in.h>
+#include <openssl/evp.h>
+#include <signal.h>
+#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
+#include <cstdlib>
 #include <fstream>
-#include <sstream>
+#include <thread>
 
 namespace {
 
-pid_t spawn(const std::vector<std::string>& arguments, int input, int output) {
-  std::vector<char*> argv{const_cast<char*>(QUORVANE_STANDIN_ENGINE)};
+pid_t spawn(const std::string& program, const std::vector<std::string>& arguments, int input,
+            int output, const std::vector<std::string>& environment = {}) {
+  std::vector<char*> argv{const_cast<char*>(program.c_str())};
   for (const auto& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
   argv.push_back(nullptr);
   pid_t child = fork();
+  if (child < 0) std::abort();  // a test must never go on to kill(-1, …)
   if (child == 0) {
     dup2(input, 0);
     dup2(output, 1);
     dup2(output, 2);
+    for (const auto& variable : environment) putenv(const_cast<char*>(variable.c_str()));
     execv(argv[0], argv.data());
     _exit(127);
   }
@@ -26,10 +36,11 @@ pid_t spawn(const std::vector<std::string>& arguments, int input, int output) {
 
 }  // namespace
 
-Outcome run_engine(const std::vector<std::string>& arguments, const std::string& input) {
+Outcome run_program(const std::string& program, const std::vector<std::string>& arguments,
+                    const std::string& input, const std::vector<std::string>& environment) {
   int in[2], out[2];
   if (pipe2(in, O_CLOEXEC) != 0 || pipe2(out, O_CLOEXEC) != 0) return {};
-  pid_t child = spawn(arguments, in[0], out[1]);
+  pid_t child = spawn(program, arguments, in[0], out[1], environment);
   close(in[0]);
   close(out[1]);
   (void)!write(in[1], input.data(), input.size());
@@ -43,9 +54,17 @@ Outcome run_engine(const std::vector<std::string>& arguments, const std::string&
   return outcome;
 }
 
+Outcome run_engine(const std::vector<std::string>& arguments, const std::string& input) {
+  return run_program(QUORVANE_STANDIN_ENGINE, arguments, input);
+}
+
+Outcome run_server(const std::vector<std::string>& arguments, const std::string& input) {
+  return run_program(QUORVANE_STANDIN_SERVER, arguments, input);
+}
+
 pid_t start_engine(const std::vector<std::string>& arguments) {
   int nothing = open("/dev/null", O_RDWR | O_CLOEXEC);
-  pid_t child = spawn(arguments, nothing, nothing);
+  pid_t child = spawn(QUORVANE_STANDIN_ENGINE, arguments, nothing, nothing);
   close(nothing);
   return child;
 }
@@ -54,6 +73,18 @@ int wait_for(pid_t child) {
   int status = 0;
   waitpid(child, &status, 0);
   return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+int free_port() {
+  int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t size = sizeof address;
+  bind(fd, reinterpret_cast<sockaddr*>(&address), size);
+  getsockname(fd, reinterpret_cast<sockaddr*>(&address), &size);
+  close(fd);
+  return ntohs(address.sin_port);
 }
 
 std::string read_text(const fs::path& path) {
@@ -77,18 +108,67 @@ std::map<std::string, std::string> folder_contents(const fs::path& folder) {
   return contents;
 }
 
-EngineTest::EngineTest() {
-  std::string pattern = (fs::temp_directory_path() / "quorvane-engine-test.XXXXXX").string();
-  root = mkdtemp(pattern.data());
-  server = root / "server";
-  profile = root / "Quorvane Home.quorvane-server";
+std::string sha256_of(const std::string& content) {
+  unsigned char digest[EVP_MAX_MD_SIZE];
+  unsigned int size = 0;
+  EVP_Digest(content.data(), content.size(), digest, &size, EVP_sha256(), nullptr);
+  std::string hex;
+  char pair[3];
+  for (unsigned int i = 0; i < size; ++i) {
+    snprintf(pair, sizeof pair, "%02x", digest[i]);
+    hex += pair;
+  }
+  return hex;
+}
+
+HomeServer::HomeServer(const fs::path& root, const std::string& name)
+    : data(root / name),
+      profile(root / (name + ".quorvane-server")),
+      log_file(root / (name + ".log")),
+      address("127.0.0.1:" + std::to_string(free_port())) {
   nlohmann::json admin = {
       {"username", "ada"}, {"display_name", "Ada"}, {"password", admin_password}};
-  auto made = run_engine({"server-init", "--server", server, "--output", profile}, admin.dump());
+  auto made =
+      run_server({"init", "--data", data, "--address", address, "--output", profile}, admin.dump());
   EXPECT_EQ(made.status, 0) << made.output;
 }
 
+HomeServer::~HomeServer() {
+  if (pid > 0) stop();
+}
+
+void HomeServer::start() {
+  int log = open(log_file.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600);
+  int nothing = open("/dev/null", O_RDONLY | O_CLOEXEC);
+  size_t before = read_text(log_file).size();
+  pid = spawn(QUORVANE_STANDIN_SERVER, {"serve", "--data", data}, nothing, log);
+  close(log);
+  close(nothing);
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (read_text(log_file).find("is listening on", before) == std::string::npos) {
+    ASSERT_EQ(waitpid(pid, nullptr, WNOHANG), 0) << "the server ended: " << read_text(log_file);
+    ASSERT_LT(std::chrono::steady_clock::now(), deadline) << "the server did not start";
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+}
+
+int HomeServer::stop(int signal) {
+  if (pid <= 0) return -1;  // never kill(-1, …)
+  kill(pid, signal);
+  int status = wait_for(pid);
+  pid = -1;
+  return status;
+}
+
+EngineTest::EngineTest() {
+  std::string pattern = (fs::temp_directory_path() / "quorvane-engine-test.XXXXXX").string();
+  root = mkdtemp(pattern.data());
+  home = std::make_unique<HomeServer>(root, "server");
+  home->start();
+}
+
 EngineTest::~EngineTest() {
+  home.reset();
   fs::remove_all(root);
 }
 
@@ -102,9 +182,9 @@ Computer EngineTest::sign_in(const std::string& name, const std::string& usernam
                              const std::string& password) {
   Computer computer = this->computer(name);
   nlohmann::json request = {{"username", username}, {"password", password}, {"device", name}};
-  auto signed_in = run_engine(
-      {"login", "--profile", profile, "--folder", computer.folder, "--config", computer.config},
-      request.dump());
+  auto signed_in = run_engine({"login", "--profile", home->profile, "--folder", computer.folder,
+                               "--config", computer.config},
+                              request.dump());
   EXPECT_EQ(signed_in.status, 0) << signed_in.output;
   return computer;
 }
@@ -112,7 +192,7 @@ Computer EngineTest::sign_in(const std::string& name, const std::string& usernam
 fs::path EngineTest::invitation_for(const std::string& username) {
   fs::path invitation = root / (username + ".quorvane-invitation");
   auto made =
-      run_engine({"invite", "--server", server, "--username", username, "--output", invitation});
+      run_server({"invite", "--data", home->data, "--username", username, "--output", invitation});
   EXPECT_EQ(made.status, 0) << made.output;
   return invitation;
 }

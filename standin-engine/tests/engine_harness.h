@@ -1,5 +1,6 @@
-// Runs the built engine as a child process, the way the front end does, on a
-// throwaway server folder with computers signed in to it.
+// Runs the built programs as child processes, the way the front end and a
+// household do: a throwaway server data folder served on a loopback port, and
+// computers signed in to it.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -18,25 +19,47 @@ struct Outcome {
   std::string output;  // standard output and standard error together
 };
 
-// The engine with these arguments and this standard input, to its end.
+// A program with these arguments and this standard input, to its end.
+Outcome run_program(const std::string& program, const std::vector<std::string>& arguments,
+                    const std::string& input = "",
+                    const std::vector<std::string>& environment = {});
 Outcome run_engine(const std::vector<std::string>& arguments, const std::string& input = "");
+Outcome run_server(const std::vector<std::string>& arguments, const std::string& input = "");
 // The engine started with its output discarded; the caller waits for it.
 pid_t start_engine(const std::vector<std::string>& arguments);
 int wait_for(pid_t child);
+// A TCP port on 127.0.0.1 that nothing listens on now.
+int free_port();
 
 std::string read_text(const fs::path& path);
 void write_text(const fs::path& path, const std::string& text);
 // Every regular file below folder with its content, .quorvane left out.
 std::map<std::string, std::string> folder_contents(const fs::path& folder);
+std::string sha256_of(const std::string& content);
 
 inline const std::string admin_password = "first administrator password";
+
+// A server data folder with its administrator "ada", served while it lives.
+class HomeServer {
+ public:
+  HomeServer(const fs::path& root, const std::string& name);
+  ~HomeServer();
+  // Starts serving and waits until the server listens.
+  void start();
+  // SIGTERM (or another signal) and the exit status.
+  int stop(int signal = SIGTERM);
+  std::string log() const { return read_text(log_file); }
+
+  fs::path data, profile, log_file;
+  std::string address;
+  pid_t pid = -1;
+};
 
 struct Computer {
   fs::path folder;
   fs::path config;
 };
 
-// A server folder with its administrator "ada", in a fresh temporary folder.
 class EngineTest : public ::testing::Test {
  protected:
   EngineTest();
@@ -57,6 +80,5 @@ class EngineTest : public ::testing::Test {
   nlohmann::json status(const Computer& computer);
 
   fs::path root;
-  fs::path server;
-  fs::path profile;
+  std::unique_ptr<HomeServer> home;
 };

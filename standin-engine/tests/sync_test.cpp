@@ -125,20 +125,33 @@ TEST_F(EngineTest, only_regular_files_are_synced_and_no_link_is_followed) {
   EXPECT_EQ(synced, (std::set<fs::path>{".quorvane", "real.txt", "docs"}));
 }
 
+// While the server cannot be reached, a pass says so, moves, deletes and records
+// nothing, and the next pass after it is back catches up.
 TEST_F(EngineTest, the_status_file_says_synced_or_waiting_for_the_server) {
   Computer desk = sign_in("desk");
+  Computer laptop = sign_in("laptop");
+  write_text(desk.folder / "kept.txt", "kept");
+  write_text(desk.folder / "gone.txt", "gone");
   sync(desk);
+  sync(laptop);
   json synced = status(desk);
   EXPECT_EQ(synced["state"], "synced");
   EXPECT_NEAR(synced["updated_at"].get<double>(), time(nullptr), 60);
-  fs::rename(server, root / "unmounted");
-  auto waiting = command(desk, "watch", {"--once"});
+  home->stop();
+  fs::remove(laptop.folder / "gone.txt");
+  write_text(laptop.folder / "new.txt", "new");
+  auto waiting = command(laptop, "watch", {"--once"});
   EXPECT_NE(waiting.status, 0);
-  EXPECT_EQ(status(desk)["state"], "waiting");
-  EXPECT_EQ(status(desk)["message"], "Quorvane Home cannot be reached at " + server.string() + ".");
-  fs::rename(root / "unmounted", server);
+  EXPECT_EQ(status(laptop)["state"], "waiting");
+  EXPECT_EQ(status(laptop)["message"], "Quorvane Home cannot be reached at " + home->address + ".");
+  EXPECT_FALSE(fs::exists(laptop.folder / ".quorvane" / "recovered"));
+  home->start();
+  EXPECT_EQ(history(desk).size(), 2u);
+  sync(laptop);
   sync(desk);
   EXPECT_EQ(status(desk)["state"], "synced");
+  EXPECT_EQ(folder_contents(desk.folder),
+            (std::map<std::string, std::string>{{"kept.txt", "kept"}, {"new.txt", "new"}}));
 }
 
 TEST_F(EngineTest, sigterm_ends_watch_within_a_second_and_leaves_no_half_copy) {
@@ -148,7 +161,7 @@ TEST_F(EngineTest, sigterm_ends_watch_within_a_second_and_leaves_no_half_copy) {
   write_text(big, "");
   fs::resize_file(big, 1ull << 30);
   pid_t watch = start_engine({"watch", "--config", desk.config});
-  auto in_progress = [&] { return !fs::is_empty(server / "tmp"); };
+  auto in_progress = [&] { return !fs::is_empty(home->data / "tmp"); };
   while (!in_progress() && waitpid(watch, nullptr, WNOHANG) == 0)
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
   ASSERT_TRUE(in_progress()) << "the upload ended before the signal";
@@ -156,8 +169,7 @@ TEST_F(EngineTest, sigterm_ends_watch_within_a_second_and_leaves_no_half_copy) {
   kill(watch, SIGTERM);
   EXPECT_EQ(wait_for(watch), 0);
   EXPECT_LT(std::chrono::steady_clock::now() - signalled, std::chrono::seconds(1));
-  EXPECT_TRUE(fs::is_empty(server / "tmp"));
-  EXPECT_TRUE(fs::is_empty(server / "objects"));
+  EXPECT_TRUE(fs::is_empty(home->data / "objects"));
   EXPECT_TRUE(history(desk).empty());
 }
 

@@ -25,6 +25,14 @@ cmake --install "$build" --prefix "$prefix" >"$X11_LOGS/install.log" 2>&1 || x11
 [ -x "$bundle/Contents/MacOS/quorvane" ] || x11_fail "the bundle has no engine"
 [ "$(realpath "$launcher")" = "$(realpath "$bundle/Contents/MacOS/quorvane-menubar")" ] ||
   x11_fail "$launcher does not lead to the bundle's front end"
+[ "$(realpath "$prefix/bin/quorvane-server")" = "$(realpath "$bundle/Contents/MacOS/quorvane-server")" ] ||
+  x11_fail "bin/quorvane-server does not lead to the bundle's home server"
+unit="$prefix/lib/systemd/system/quorvane-server.service"
+grep -qx "ExecStart=$prefix/bin/quorvane-server serve --data /var/lib/quorvane-server" "$unit" ||
+  x11_fail "the service unit does not serve with the installed quorvane-server"
+if command -v systemd-analyze >/dev/null; then
+  systemd-analyze verify "$unit" >"$X11_LOGS/unit.log" 2>&1 || x11_fail "the service unit is not valid"
+fi
 for icon in scalable/apps/org.quorvane.Quorvane.svg symbolic/apps/org.quorvane.Quorvane-symbolic.svg; do
   [ -s "$prefix/share/icons/hicolor/$icon" ] || x11_fail "no icon hicolor/$icon"
 done
@@ -42,6 +50,7 @@ if [ -x /usr/bin/dpkg-deb ]; then
   for script in postinst postrm; do
     dpkg-deb -I "$deb" "$script" >"$X11_LOGS/$script" || x11_fail "the package has no $script"
     grep -q update-mime-database "$X11_LOGS/$script" || x11_fail "$script does not refresh the MIME database"
+    ! grep -q "systemctl enable" "$X11_LOGS/$script" || x11_fail "$script enables the server's service"
   done
   (cd "$prefix" && find . ! -type d | sed 's|^\./|./usr/|' | sort) >"$X11_LOGS/installed.txt"
   dpkg-deb -c "$deb" | awk '$1 !~ /^d/ {print $6}' | sort >"$X11_LOGS/packaged.txt"

@@ -1,7 +1,15 @@
-// The front end's flows against the real stand-in engine: a server made with
-// server-init, computers that are each an application over the fake platform with
-// a home of its own, and the engine's own watch processes.
+// The front end's flows against the real stand-in engine: a running
+// quorvane-server, computers that are each an application over the fake platform
+// with a home of its own, and the engine's own watch processes.
+#include <arpa/inet.h>
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <functional>
@@ -18,27 +26,61 @@ using namespace std::chrono_literals;
 const std::string kAdaPassword = "ada’s long password", kBobPassword = "bob’s first password",
                   kNewPassword = "ada’s newer password";
 
-// The engine run as the administrator's tool; the test fails unless it succeeds.
-void engine(const std::vector<std::string>& arguments,
-            const std::optional<std::string>& input = std::nullopt) {
-  const EngineResult result = runEngineCommand(QUORVANE_STANDIN_ENGINE, arguments, input);
-  ASSERT_EQ(result.status, 0) << result.text;
+// A TCP port on 127.0.0.1 that nothing listens on now.
+int freePort() {
+  const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t size = sizeof address;
+  bind(fd, reinterpret_cast<sockaddr*>(&address), size);
+  getsockname(fd, reinterpret_cast<sockaddr*>(&address), &size);
+  close(fd);
+  return ntohs(address.sin_port);
 }
 
-// A server folder whose first administrator is "ada", and its connection file.
+// A home server whose first administrator is "ada", served on a loopback port
+// while it lives, and its connection file.
 struct Server {
   Server() {
-    engine({"server-init", "--server", dir / "server", "--output", connection},
+    const std::string address = "127.0.0.1:" + std::to_string(freePort());
+    server({"init", "--data", dir / "server", "--address", address, "--output", connection},
            Json{{"username", "ada"}, {"display_name", "Ada"}, {"password", kAdaPassword}}.dump());
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 2, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    const std::string data = dir / "server";
+    const char* argv[] = {QUORVANE_STANDIN_SERVER, "serve", "--data", data.c_str(), nullptr};
+    posix_spawn(&pid, argv[0], &actions, nullptr, const_cast<char**>(argv), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    const auto deadline = std::chrono::steady_clock::now() + 10s;
+    while (readFile(log).find("is listening on") == std::string::npos) {
+      EXPECT_LT(std::chrono::steady_clock::now(), deadline) << "the server did not start";
+      if (std::chrono::steady_clock::now() > deadline) break;
+      std::this_thread::sleep_for(5ms);
+    }
+  }
+  ~Server() {
+    if (pid <= 0) return;  // never kill(-1, …)
+    kill(pid, SIGTERM);
+    waitpid(pid, nullptr, 0);
+  }
+  // The server's owner's tool; the test fails unless it succeeds.
+  static void server(const std::vector<std::string>& arguments,
+                     const std::optional<std::string>& input = std::nullopt) {
+    const EngineResult result = runEngineCommand(QUORVANE_STANDIN_SERVER, arguments, input);
+    ASSERT_EQ(result.status, 0) << result.text;
   }
   std::filesystem::path invite(const std::string& username) const {
     const std::filesystem::path invitation = dir / (username + ".quorvane-invitation");
-    engine({"invite", "--server", dir / "server", "--username", username, "--output", invitation});
+    server({"invite", "--data", dir / "server", "--username", username, "--output", invitation});
     return invitation;
   }
 
   TempDir dir;
   std::filesystem::path connection = dir / "Quorvane Home.quorvane-server";
+  std::filesystem::path log = dir / "server.log";
+  pid_t pid = -1;
 };
 
 // A computer with its own home and sync folder, not yet launched.
