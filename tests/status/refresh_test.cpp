@@ -64,12 +64,8 @@ TEST(Refresh, TicksWaitForTheAboutAlertOrTheOpenMenuAndComeOnceAfter) {
   h.fake.ui.person.expectAlert("Quorvane 0.2").thinkSeconds = 7.0;
   h.fake.ui.choose("About Quorvane");
   ASSERT_EQ(h.fake.ui.alerts.size(), 1u);
-  EXPECT_EQ(h.fake.ui.alerts[0].informativeText,
-            "Private folder sync on your local network.\n\nFiles are checked every five seconds. "
-            "Both versions of conflicting edits are preserved. Server history is retained until "
-            "an explicit cleanup.\n\nSymlinks, empty folders, permissions and extended "
-            "attributes are not synchronised.\n\nLog: " +
-                (h.dir / "data" / "Quorvane" / "sync.log").string());
+  EXPECT_TRUE(h.fake.ui.alerts[0].informativeText.ends_with(
+      "\n\nLog: " + (h.dir / "data" / "Quorvane" / "sync.log").string()));
   EXPECT_EQ(h.fake.ui.activations, 1);
 
   auto lines = [&] { return h.fake.ui.statusLines().size(); };

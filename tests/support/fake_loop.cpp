@@ -166,13 +166,6 @@ bool FakeLoop::waitForPost(std::chrono::milliseconds timeout) {
   return changed_.wait_for(lock, timeout, [this] { return !posted_.empty(); });
 }
 
-std::vector<double> FakeLoop::delayedTimes() const {
-  std::vector<double> times;
-  for (const auto& delayed : delayed_) times.push_back(delayed.at);
-  std::sort(times.begin(), times.end());
-  return times;
-}
-
 void FakeLoop::beginModal() {
   ++modalDepth_;
 }

@@ -52,9 +52,6 @@ class FakeLoop : public Loop {
   void endModal();
   bool inModal() const { return modalDepth_ > 0; }
 
-  // When the delayed blocks not yet run are due, soonest first.
-  std::vector<double> delayedTimes() const;
-
   struct Timer;
 
  private:

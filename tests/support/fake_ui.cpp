@@ -4,16 +4,8 @@
 
 #include <algorithm>
 
-#include "support/dialog_texts.h"
-
 namespace quorvane::testing {
 namespace {
-
-void expectFixedText(const std::string& title, const std::string& text) {
-  if (const std::string* fixed = fixedText(title)) {
-    EXPECT_EQ(text, *fixed) << "in \"" << title << "\"";
-  }
-}
 
 class FakeStatusItem : public StatusItem {
  public:
@@ -54,6 +46,13 @@ const Menu& FakeUi::menu() const {
   return item_->menus.empty() ? none : item_->menus.back();
 }
 
+const MenuItem* FakeUi::menuItem(const std::string& title) const {
+  const Menu& current = menu();
+  auto found = std::find_if(current.begin(), current.end(),
+                            [&](const MenuItem& item) { return item.title == title; });
+  return found == current.end() ? nullptr : &*found;
+}
+
 std::vector<std::string> FakeUi::statusLines() const {
   std::vector<std::string> lines;
   for (const auto& menu : item_->menus) lines.push_back(menu.empty() ? "" : menu.front().title);
@@ -64,10 +63,8 @@ void FakeUi::choose(const std::string& title) {
   std::optional<MenuAction> action;
   {
     Modal open(loop_);
-    const Menu& current = menu();
-    auto found = std::find_if(current.begin(), current.end(),
-                              [&](const MenuItem& item) { return item.title == title; });
-    if (found == current.end() || !found->enabled || !found->action) {
+    const MenuItem* found = menuItem(title);
+    if (!found || !found->enabled || !found->action) {
       ADD_FAILURE() << "No enabled menu item \"" << title << "\"";
       return;
     }
@@ -83,21 +80,18 @@ std::unique_ptr<StatusItem> FakeUi::createStatusItem() {
 
 AlertResult FakeUi::runAlert(const Alert& alert) {
   alerts.push_back(alert);
-  expectFixedText(alert.messageText, alert.informativeText);
   Modal modal(loop_);
   return answer(alert);
 }
 
 PanelResult FakeUi::runOpenPanel(const OpenPanel& panel) {
   openPanels.push_back(panel);
-  expectFixedText(panel.title, panel.message);
   Modal modal(loop_);
   return answer(Dialog::open, panel.title);
 }
 
 PanelResult FakeUi::runSavePanel(const SavePanel& panel) {
   savePanels.push_back(panel);
-  expectFixedText(panel.title, panel.message);
   Modal modal(loop_);
   return answer(Dialog::save, panel.title);
 }

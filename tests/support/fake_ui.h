@@ -29,8 +29,7 @@ struct StatusItemRecord {
 
 // The desktop as a test sees it: it records what the application shows and lets
 // the scripted person answer its dialogs. A dialog the person does not expect
-// fails the test and is cancelled; an expected one never shown fails it too; one
-// whose fixed text (dialog_texts.h) differs fails it.
+// fails the test and is cancelled; an expected one never shown fails it too.
 class FakeUi : public Ui {
  public:
   explicit FakeUi(FakeLoop& loop);
@@ -54,8 +53,9 @@ class FakeUi : public Ui {
   const StatusItemRecord& statusItem() const { return *item_; }
   // Forgets what the status item was given so far, for runs too long to record.
   void clearStatusItemRecord() { *item_ = StatusItemRecord{item_->hasButton, {}, {}, {}}; }
-  const Menu& menu() const;                      // the current one; empty before the first
-  std::vector<std::string> statusLines() const;  // the first line of every menu set
+  const Menu& menu() const;  // the current one; empty before the first
+  const MenuItem* menuItem(const std::string& title) const;  // in the current one, if there
+  std::vector<std::string> statusLines() const;              // the first line of every menu set
 
   // Opens the menu, picks the enabled item with this title and, once the menu has
   // closed, sends its action; a missing or disabled item fails the test.
