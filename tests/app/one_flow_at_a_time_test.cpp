@@ -56,7 +56,10 @@ TEST(OneFlowAtATime, NoCommandButQuitStartsWhileADialogIsUpOrTheEngineIsBusy) {
       invitation{P, "Choose this computer’s pairing invitation", "{dir}/invitation"},
       pairFolder{P, "Choose the folder to keep in sync", "{dir}/Other"},
       again{A, "Sign in again", "Sign In"}, account{A, "Ana", "Set Up Sign-In…"},
-      restore{A, "Restore a file version"};
+      form{A, "Set up your account", "", {{3, "long enough!"}, {5, "long enough!"}}},
+      restore{A, "Restore a file version"}, refused{A, "Could not sign in"},
+      exportTo{S, "Export server connection", "{dir}/x"};
+  const std::string again_ = "Sign In Again…", history = "Version History…", me = "Account…";
   const struct {
     const char* state;
     std::string menuItem;
@@ -64,59 +67,33 @@ TEST(OneFlowAtATime, NoCommandButQuitStartsWhileADialogIsUpOrTheEngineIsBusy) {
     int probeAt;  // the dialog during which to click; -1: while `held` runs
     const char* held = "";
   } rows[] = {
-      {"the setup chooser is up", setUp, {{A, "Connect this computer", "Cancel"}}, 0},
-      {"the server file panel is up", setUp, {chooser, {P, server.title}}, 1},
+      // clang-format off
+      {"the setup chooser is up", setUp, {{A, chooser.title, "Cancel"}}, 0},
       {"the sign-in alert is up", setUp, {chooser, server, {A, credentials.title, "Cancel"}}, 2},
-      {"the sign-in folder panel is up",
-       setUp,
-       {chooser, server, credentials, {P, folder.title}},
-       3},
-      {"login runs",
-       setUp,
-       {chooser, server, credentials, folder, {A, "Could not sign in"}},
-       -1,
-       "login"},
-      {"the sign-in result is up",
-       setUp,
-       {chooser, server, credentials, folder, {A, "Could not sign in"}},
-       4},
+      {"login runs", setUp, {chooser, server, credentials, folder, refused}, -1, "login"},
+      {"the sign-in result is up", setUp, {chooser, server, credentials, folder, refused}, 4},
       {"the invitation panel is up", setUp, {pairing, {P, invitation.title}}, 1},
-      {"the pairing folder panel is up", setUp, {pairing, invitation, {P, pairFolder.title}}, 2},
-      {"pair runs",
-       setUp,
-       {pairing, invitation, pairFolder, {A, "Could not pair this computer"}},
-       -1,
-       "pair"},
-      {"the \"Sign in again\" alert is up", "Sign In Again…", {{A, again.title, "Cancel"}}, 0},
-      {"relogin runs", "Sign In Again…", {again, {A, "Signed in"}}, -1, "relogin"},
-      {"its result is up", "Sign In Again…", {again, {A, "Signed in"}}, 1},
-      {"account-info runs", "Account…", {{A, account.title, "Done"}}, -1, "account-info"},
-      {"the account is up", "Account…", {{A, account.title, "Done"}}, 0},
-      {"the account form is up", "Account…", {account, {A, "Set up your account", "Cancel"}}, 1},
-      {"a refusal of the form is up",
-       "Account…",
-       {account, {A, "Set up your account"}, {A, "Use a longer password"}},
+      {"pair runs", setUp, {pairing, invitation, pairFolder, {A, "Could not pair this computer"}},
+       -1, "pair"},
+      {"the \"Sign in again\" alert is up", again_, {{A, again.title, "Cancel"}}, 0},
+      {"relogin runs", again_, {again, {A, "Signed in"}}, -1, "relogin"},
+      {"its result is up", again_, {again, {A, "Signed in"}}, 1},
+      {"account-info runs", me, {{A, account.title, "Done"}}, -1, "account-info"},
+      {"the account is up", me, {{A, account.title, "Done"}}, 0},
+      {"the account form is up", me, {account, {A, form.title, "Cancel"}}, 1},
+      {"a refusal of the form is up", me, {account, {A, form.title}, {A, "Use a longer password"}},
        2},
-      {"account-password runs",
-       "Account…",
-       {account,
-        {A, "Set up your account", "", {{3, "long enough!"}, {5, "long enough!"}}},
-        {A, "Account updated"}},
-       -1,
+      {"account-password runs", me, {account, form, {A, "Account updated"}}, -1,
        "account-password"},
       {"the user form is up", "Create User…", {{A, "Create a private user account", "Cancel"}}, 0},
-      {"history runs", "Version History…", {{A, restore.title, "Cancel"}}, -1, "history"},
-      {"the restore dialog is up", "Version History…", {{A, restore.title, "Cancel"}}, 0},
-      {"restore runs", "Version History…", {restore, {A, "Version restored"}}, -1, "restore"},
-      {"the restore result is up", "Version History…", {restore, {A, "Version restored"}}, 1},
-      {"the export panel is up", "Export Server Connection…", {{S, "Export server connection"}}, 0},
-      {"export-profile runs",
-       "Export Server Connection…",
-       {{S, "Export server connection", "{dir}/x"}},
-       -1,
-       "export-profile"},
+      {"history runs", history, {{A, restore.title, "Cancel"}}, -1, "history"},
+      {"the restore dialog is up", history, {{A, restore.title, "Cancel"}}, 0},
+      {"restore runs", history, {restore, {A, "Version restored"}}, -1, "restore"},
+      {"the export panel is up", "Export Server Connection…", {{S, exportTo.title}}, 0},
+      {"export-profile runs", "Export Server Connection…", {exportTo}, -1, "export-profile"},
       {"the About box is up", "About Quorvane", {{A, "Quorvane 0.2"}}, 0},
       {"the recovery alert is up", "Recovered Local Files", {{A, "No recovered files yet"}}, 0},
+      // clang-format on
   };
   for (const auto& row : rows) {
     AppHarness h;
@@ -132,7 +109,7 @@ TEST(OneFlowAtATime, NoCommandButQuitStartsWhileADialogIsUpOrTheEngineIsBusy) {
       step.answer = expandPaths(h, step.answer);
       if (static_cast<int>(i) == row.probeAt)
         step.look = [&h, &row] { clickEverything(h, row.state); };
-      h.fake.ui.person.expect(std::move(step));
+      h.fake.ui.expect(std::move(step));
     }
     h.fake.ui.choose(row.menuItem);
     if (row.probeAt < 0) clickEverything(h, row.state);
@@ -159,7 +136,7 @@ TEST(OneFlowAtATime, QuitStillQuitsWhileADialogIsUp) {
   AppHarness h;
   h.configure();
   h.launch();
-  h.fake.ui.person.expectAlert("Sign in again", "Cancel").whileShown([&] {
+  h.fake.ui.expectAlert("Sign in again", "Cancel").whileShown([&] {
     h.app->performMenuAction(MenuAction::quit);
     EXPECT_EQ(h.fake.ui.terminations.size(), 1u);
   });

@@ -1,5 +1,5 @@
-// The engine program as child processes, through the application: where its output
-// goes, how its results come back, and how a watch that will not end is ended.
+// The engine program as child processes, through the application: where the watch
+// writes, how one that will not end is ended, and what a missing engine shows.
 #include "engine/process_engine.h"
 
 #include <signal.h>
@@ -26,25 +26,6 @@ bool processExists(int pid) {
 void awaitWatchEnd(AppHarness& h) {
   ASSERT_TRUE(h.fake.loop.waitForPost(30s)) << "the watch did not end";
   h.fake.loop.runUntilIdle();
-}
-
-TEST(ProcessEngine, RunsACommandInTheBackgroundAndCompletesOnTheMainThread) {
-  AppHarness h{EngineProgram{}};
-  h.bundle->setBehaviour(R"({"export-profile": {"stderr": "no such server\n", "exit_code": 2}})");
-  const auto mainThread = std::this_thread::get_id();
-  int completions = 0;
-  h.app->run({"export-profile", "--config", "/c"}, R"({"password":"pw"})",
-             [&](std::int32_t status, const std::string& text) {
-               ++completions;
-               EXPECT_EQ(status, 2);
-               EXPECT_EQ(text, "no such server\n");
-               EXPECT_EQ(std::this_thread::get_id(), mainThread);
-             });
-  EXPECT_EQ(completions, 0) << "the main thread does not wait for the engine";
-  h.fake.loop.runUntilIdle();
-  EXPECT_EQ(completions, 1);
-  ASSERT_EQ(h.bundle->journal().size(), 1u);
-  EXPECT_EQ(h.bundle->journal()[0].input, R"({"password":"pw"})");
 }
 
 // Each watch here ends by itself; the next tick starts another, which appends to

@@ -18,11 +18,6 @@ const std::string kUsername = "  ada ", kPassword = " pass word ";  // as typed,
 const Step credentials{A, kSignIn, "Sign In", {{0, kUsername}, {1, kPassword}}},
     folder{P, kFolder, "{folder}"}, server{P, kServer, "{dir}/server"},
     invitation{P, kInvitation, "{dir}/invitation"}, pairFolder{P, kPairFolder, "{folder}"};
-const std::vector<std::pair<std::string, EngineResult>> kSucceed = {{"login", {0, ""}},
-                                                                    {"pair", {0, ""}}},
-                                                        kRefuse = {{"login", {1, "bad\n"}},
-                                                                   {"pair", {1, "bad\n"}}};
-
 // What login and pair do when they succeed: a configuration naming the folder.
 void configure(const ScriptedEngine::Run& run) {
   auto after = [&run](const std::string& option) {
@@ -42,57 +37,39 @@ enum Begin { signInNone, signInOwnFile, signInGiven, pair, pairGiven };
 // silently on a cancel, and on success starts the watch before its alert.
 TEST(Connecting, SignInAndPairingAskInOrderAndSendOnlyCompleteAnswers) {
   const Json sent = request("TestComputer");
+  const std::string login = "login --profile {dir}/server" + kTail,
+                    pairing = "pair --invitation {dir}/invitation" + kTail;
   const struct {
     Begin begin;
+    bool succeeds;
     FlowCase flow;
   } cases[] = {
-      {signInOwnFile,
-       {"own file",
-        kSucceed,
-        configure,
-        {credentials, folder, {A, "Signed in +watch"}},
-        {"login --profile " + kOwnFile + kTail},
-        sent,
+      // clang-format off
+      {signInOwnFile, true, {"own file", {}, {credentials, folder, {A, "Signed in +watch"}},
+        {"login --profile " + kOwnFile + kTail}, sent,
         "This computer will now synchronise your private files."}},
-      {signInGiven,
-       {"given file",
-        kRefuse,
-        configure,
-        {credentials, folder, {A, "Could not sign in"}},
-        {"login --profile {dir}/server" + kTail},
-        sent,
-        "bad\n"}},
-      {signInNone,
-       {"panel",
-        kSucceed,
-        configure,
-        {server, credentials, folder, {A, "Signed in +watch"}},
-        {"login --profile {dir}/server" + kTail},
-        sent}},
-      {signInNone, {"cancel the server file", kSucceed, configure, {{P, kServer}}}},
-      {signInOwnFile, {"cancel the credentials", kSucceed, configure, {{A, kSignIn, "Cancel"}}}},
-      {signInOwnFile, {"cancel the folder", kSucceed, configure, {credentials, {P, kFolder}}}},
-      {pair,
-       {"pair",
-        kSucceed,
-        configure,
-        {invitation, pairFolder, {A, "Ready to sync +watch"}},
-        {"pair --invitation {dir}/invitation" + kTail},
+      {signInGiven, false, {"given file", {}, {credentials, folder, {A, "Could not sign in"}},
+        {login}, sent, "bad\n"}},
+      {signInNone, true, {"panel", {}, {server, credentials, folder, {A, "Signed in +watch"}},
+        {login}, sent}},
+      {signInNone, true, {"cancel the server file", {}, {{P, kServer}}}},
+      {signInOwnFile, true, {"cancel the credentials", {}, {{A, kSignIn, "Cancel"}}}},
+      {signInOwnFile, true, {"cancel the folder", {}, {credentials, {P, kFolder}}}},
+      {pair, true, {"pair", {}, {invitation, pairFolder, {A, "Ready to sync +watch"}}, {pairing},
         Json()}},
-      {pairGiven,
-       {"pair given file",
-        kRefuse,
-        configure,
-        {pairFolder, {A, "Could not pair this computer"}},
-        {"pair --invitation {dir}/invitation" + kTail},
-        Json(),
-        "bad\n"}},
-      {pair, {"cancel the invitation", kSucceed, configure, {{P, kInvitation}}}},
-      {pairGiven, {"cancel the pairing folder", kSucceed, configure, {{P, kPairFolder}}}},
+      {pairGiven, false, {"pair given file", {}, {pairFolder, {A, "Could not pair this computer"}},
+        {pairing}, Json(), "bad\n"}},
+      {pair, true, {"cancel the invitation", {}, {{P, kInvitation}}}},
+      {pairGiven, true, {"cancel the pairing folder", {}, {{P, kPairFolder}}}},
+      // clang-format on
   };
   for (const auto& c : cases) {
     AppHarness h;
     if (c.begin == signInOwnFile || c.begin == signInGiven) writeFile(expandPaths(h, kOwnFile), "");
+    for (const char* command : {"login", "pair"}) {
+      if (c.succeeds) h.engine->reply(command, {0, ""}, configure);
+      if (!c.succeeds) h.engine->reply(command, {1, "bad\n"});
+    }
     runFlow(h, c.flow, [&] {
       if (c.begin == signInGiven) signIn(h.flows(), h.dir / "server");
       if (c.begin == signInNone || c.begin == signInOwnFile) signIn(h.flows(), std::nullopt);
@@ -152,7 +129,6 @@ TEST(Connecting, TheChooserAndOpenedFilesLeadToTheirFlowOrNowhere) {
     runFlow(h,
             {c.name,
              {},
-             {},
              c.steps,
              running ? std::vector<std::string>{"account-info"} : std::vector<std::string>{}},
             [&] {
@@ -179,30 +155,17 @@ TEST(Connecting, SigningInAgainHoldsTheWatchStoppedUntilTheResultIsRead) {
     bool paused, busy;
     FlowCase flow;
   } cases[] = {
-      {false, false, {"Cancel", {}, {}, {{A, ask, "Cancel"}}}},
-      {false,
-       false,
-       {"signed in",
-        {},
-        {},
-        {signIn, {A, "Signed in +busy"}},
-        {relogin},
-        sent,
+      // clang-format off
+      {false, false, {"Cancel", {}, {{A, ask, "Cancel"}}}},
+      {false, false, {"signed in", {}, {signIn, {A, "Signed in +busy"}}, {relogin}, sent,
         "This computer will resume synchronising the same account and folder."}},
-      {false,
-       false,
-       {"refused",
-        expired,
-        {},
-        {signIn, {A, "Could not sign in +busy"}},
-        {relogin},
-        sent,
+      {false, false, {"refused", expired, {signIn, {A, "Could not sign in +busy"}}, {relogin}, sent,
         "expired\n"}},
-      {true, false, {"paused, Cancel", {}, {}, {{A, ask, "Cancel"}}}},
-      {true,
-       false,
-       {"paused, refused", expired, {}, {signIn, {A, "Could not sign in +busy"}}, {relogin}}},
-      {false, true, {"while a command runs", {}, {}, {}, {"account-info"}}},
+      {true, false, {"paused, Cancel", {}, {{A, ask, "Cancel"}}}},
+      {true, false, {"paused, refused", expired, {signIn, {A, "Could not sign in +busy"}},
+        {relogin}}},
+      {false, true, {"while a command runs", {}, {}, {"account-info"}}},
+      // clang-format on
   };
   for (const auto& c : cases) {
     AppHarness h;

@@ -9,11 +9,23 @@
 #include "app/app_delegate.h"
 #include "common/json_document.h"
 #include "support/fake_engine_bundle.h"
-#include "support/fake_platform.h"
+#include "support/fake_loop.h"
+#include "support/fake_system.h"
+#include "support/fake_ui.h"
 #include "support/scripted_engine.h"
 #include "support/temp_dir.h"
 
 namespace quorvane::testing {
+
+// The whole port, faked: a loop with a virtual clock, a desktop with a scripted
+// person, and a session whose facts the test sets.
+struct FakePlatform {
+  explicit FakePlatform(double startTime) : loop(startTime) {}
+  FakeLoop loop;
+  FakeUi ui{loop};
+  FakeSystem system;
+  Platform platform() { return Platform{loop, ui, system}; }
+};
 
 // The engine as child processes: a program in the bundle (the fake engine unless
 // named), stopped with this grace, and a clock starting at this time.

@@ -29,7 +29,7 @@ std::string expandPaths(const AppHarness& h, std::string text) {
 
 void runFlow(AppHarness& h, const FlowCase& c, const std::function<void()>& begin) {
   SCOPED_TRACE(c.name);
-  for (const auto& [command, result] : c.replies) h.engine->reply(command, result, c.effect);
+  for (const auto& [command, result] : c.replies) h.engine->reply(command, result);
   for (Step step : c.steps) {
     const std::size_t suffix = std::min(step.title.find(" +"), step.title.size());
     const std::string state = step.title.substr(suffix);
@@ -40,7 +40,7 @@ void runFlow(AppHarness& h, const FlowCase& c, const std::function<void()>& begi
                 state)
           << "while \"" << title << "\" was up";
     };
-    h.fake.ui.person.expect(std::move(step));
+    h.fake.ui.expect(std::move(step));
   }
   const std::size_t runsAtStart = h.engine->runs.size();
   const std::size_t alertsAtStart = h.fake.ui.alerts.size();

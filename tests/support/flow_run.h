@@ -14,7 +14,7 @@
 
 namespace quorvane::testing {
 
-// One dialog of a flow and the person's answer (scripted_person.h). A title may end
+// One dialog of a flow and the person's answer (fake_ui.h). A title may end
 // in " +busy" and/or " +watch": the state of the application while that dialog is
 // up; without a suffix, neither. Paths in panel answers and in commands are written
 // with {config}, {folder} (the sync folder), {bundle} and {dir} (the harness's).
@@ -25,7 +25,6 @@ inline constexpr Dialog::Kind A = Dialog::alert, P = Dialog::open, S = Dialog::s
 struct FlowCase {
   std::string name;
   std::vector<std::pair<std::string, EngineResult>> replies = {};  // others: 0, no text
-  std::function<void(const ScriptedEngine::Run&)> effect = {};     // of every command
   std::vector<Step> steps = {};                                    // every dialog, in order
   std::vector<std::string> commands = {};    // the engine's commands, arguments joined
   std::optional<Json> input = std::nullopt;  // the last command's standard input (null: none)
