@@ -29,7 +29,7 @@ AppHarness::AppHarness(double startTime, const std::function<std::unique_ptr<Eng
 
 AppHarness::~AppHarness() {
   // Commands still held would keep the application alive forever.
-  if (engine) engine->finishHeld();
+  if (app && engine) engine->finishHeld();
   fake.loop.runUntilIdle();
   // The application goes first: it stops its watch process while the loop is alive.
   app.reset();
