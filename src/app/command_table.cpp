@@ -116,7 +116,9 @@ std::span<const Command> commandTable() {
 }
 
 Menu menuModel(const MenuFacts& facts) {
-  Menu menu{MenuItem{MenuItem::Kind::item, facts.statusLine, std::nullopt, false, false}};
+  Menu menu;
+  menu.reserve(2 * commandTable().size());  // the refresh tick builds one every two seconds
+  menu.push_back({MenuItem::Kind::item, facts.statusLine, std::nullopt, false, false});
   for (const Command& command : commandTable()) {
     if (!shownIn(command, facts)) continue;
     if (command.separatorBefore) menu.push_back(MenuItem::separator());

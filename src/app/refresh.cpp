@@ -46,8 +46,9 @@ void AppDelegate::showStatus(const std::string& statusLine, std::optional<bool> 
 
 MenuFacts AppDelegate::menuFacts(const std::string& statusLine,
                                  std::optional<bool> hasFolder) const {
+  // Not value_or(): its argument would read the configuration every time.
   return {statusLine,
-          hasFolder.value_or(locations_.folder().has_value()),
+          hasFolder ? *hasFolder : locations_.folder().has_value(),
           busy(),
           paused_,
           account_ ? &*account_ : nullptr,
