@@ -20,7 +20,8 @@ const std::string kInput =
 
 void BM_RunRoundTrip(benchmark::State& state) {
   BenchApp bench;
-  const std::vector<std::string> arguments{"relogin", "--config", bench.app->config().string()};
+  const std::vector<std::string> arguments{"relogin", "--config",
+                                           bench.app->locations().config().string()};
   std::int32_t status = -2;
   for (auto _ : state) {
     bench.app->run(arguments, kInput, [&](std::int32_t s, const std::string&) { status = s; });
@@ -31,8 +32,8 @@ BENCHMARK(BM_RunRoundTrip)->Unit(benchmark::kMicrosecond);
 
 void BM_SpawnFloor(benchmark::State& state) {
   BenchApp bench;
-  const std::string engine = bench.app->engine().string();
-  const std::string config = bench.app->config().string();
+  const std::string engine = bench.app->locations().engine().string();
+  const std::string config = bench.app->locations().config().string();
   const char* argv[] = {engine.c_str(), "relogin", "--config", config.c_str(), nullptr};
   for (auto _ : state) {
     int input[2], output[2];

@@ -1,6 +1,5 @@
 #include "account/account_form.h"
 
-#include "app/app_delegate.h"
 #include "common/text.h"
 
 namespace quorvane {
@@ -88,20 +87,20 @@ AccountForm::Answer AccountForm::read(const AlertResult& result) const {
           text(result, Row::confirmation)};
 }
 
-std::optional<AccountRequest> AppDelegate::accountForm(const std::string& title,
-                                                       const std::string& explanation,
-                                                       const std::string& username,
-                                                       AskCurrentPassword askCurrentPassword,
-                                                       AskDisplayName askDisplayName) {
+std::optional<AccountRequest> accountForm(Dialogs& dialogs, const std::string& title,
+                                          const std::string& explanation,
+                                          const std::string& username,
+                                          AskCurrentPassword askCurrentPassword,
+                                          AskDisplayName askDisplayName) {
   // A new form, with all of its fields, on every call: nothing typed survives it.
   const AccountForm form(title, explanation, username, askCurrentPassword, askDisplayName);
-  platform_.ui.activate();
-  const AlertResult result = platform_.ui.runAlert(form.alert());
+  dialogs.activate();
+  const AlertResult result = dialogs.run(form.alert());
   if (result.response != kAlertFirstButtonReturn) return std::nullopt;
   AccountForm::Answer answer = form.read(result);
   if (std::optional<Refusal> refusal =
           passwordRefusal(answer.request.password, answer.confirmation)) {
-    alert(refusal->title, refusal->text);
+    dialogs.alert(refusal->title, refusal->text);
     return std::nullopt;
   }
   return std::move(answer.request);

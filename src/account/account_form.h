@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "account/account_request.h"
+#include "app/dialogs.h"
 #include "platform/dialogs.h"
 
 namespace quorvane {
@@ -49,5 +50,14 @@ class AccountForm {
   std::array<std::string, rowCount> initial_;
   std::array<std::optional<std::size_t>, rowCount> field_;  // index in the accessory
 };
+
+// accountForm(title:explanation:username:currentPassword:displayName:): the form,
+// then its validation; the account request, or none when the person cancelled or
+// the validation refused what was typed (after saying why).
+std::optional<AccountRequest> accountForm(Dialogs& dialogs, const std::string& title,
+                                          const std::string& explanation,
+                                          const std::string& username,
+                                          AskCurrentPassword askCurrentPassword,
+                                          AskDisplayName askDisplayName);
 
 }  // namespace quorvane

@@ -1,33 +1,34 @@
 #include "account/account_details.h"
-#include "app/app_delegate.h"
+#include "account/account_flows.h"
+#include "account/account_form.h"
 
 namespace quorvane {
 
-void AppDelegate::showAccount() {
-  query("account-info", [this](std::int32_t status, const std::string& text) {
-    std::optional<Json> details = accountDetails(status, text);
-    if (!details) return endExclusiveFlow("Could not load account", text);
-    const AccountView view = accountView(*details);
-    account_ = std::move(details);
+void showAccount(FlowContext& flow) {
+  query(flow, "account-info",
+        [&flow](EngineSession& session, std::int32_t status, const std::string& text) {
+          std::optional<Json> details = accountDetails(status, text);
+          if (!details) return flow.dialogs.alert("Could not load account", text);
+          const AccountView view = accountView(*details);
+          flow.account = std::move(details);
 
-    // The watch stays stopped while the person reads and types.
-    busy_ = true;
-    platform_.ui.activate();
-    const AlertResult answer =
-        platform_.ui.runAlert(Alert{view.title, view.text, {view.firstButton, "Done"}, {}});
-    if (answer.response != kAlertFirstButtonReturn) return endExclusiveFlow();
+          flow.dialogs.activate();
+          const AlertResult answer =
+              flow.dialogs.run(Alert{view.title, view.text, {view.firstButton, "Done"}, {}});
+          if (answer.response != kAlertFirstButtonReturn) return;
 
-    std::optional<AccountRequest> request =
-        accountForm(view.formTitle, view.formExplanation, view.formUsername,
-                    view.askCurrentPassword, AskDisplayName::no);
-    if (!request) return endExclusiveFlow();
-    run({"account-password", "--config", config().string()}, accountRequestJson(*request),
-        [this](std::int32_t status, const std::string& text) {
-          if (status == 0)
-            return endExclusiveFlow("Account updated", "Your sign-in details are ready.");
-          endExclusiveFlow("Could not update account", text);
+          std::optional<AccountRequest> request =
+              accountForm(flow.dialogs, view.formTitle, view.formExplanation, view.formUsername,
+                          view.askCurrentPassword, AskDisplayName::no);
+          if (!request) return;
+          session.run({"account-password", "--config", flow.locations.config().string()},
+                      accountRequestJson(*request),
+                      [&flow](EngineSession&, std::int32_t status, const std::string& text) {
+                        if (status != 0)
+                          return flow.dialogs.alert("Could not update account", text);
+                        flow.dialogs.alert("Account updated", "Your sign-in details are ready.");
+                      });
         });
-  });
 }
 
 }  // namespace quorvane

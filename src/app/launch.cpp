@@ -2,7 +2,9 @@
 
 #include "app/app_delegate.h"
 #include "app/client_config.h"
+#include "onboarding/onboarding_flows.h"
 #include "platform/posix/files.h"
+#include "status/status_look.h"
 
 namespace quorvane {
 namespace {
@@ -25,24 +27,24 @@ void AppDelegate::applicationDidFinishLaunching() {
   }
 
   statusItem_ = platform_.ui.createStatusItem();
-  if (statusItem_->hasButton()) statusItem_->setImage("arrow.triangle.2.circlepath", "Quorvane");
+  if (statusItem_->hasButton()) statusItem_->setImage(kSymbolInProgress, "Quorvane");
 
-  if (std::optional<std::string> content = files::readWhole(config())) {
+  if (std::optional<std::string> content = files::readWhole(locations_.config())) {
     account_ = accountInConfig(*content);
   }
 
-  rebuildMenu("Quorvane");
+  showStatus("Quorvane");
 
   // Held weakly: the timer lives as long as the delegate and must not keep it alive.
   timer_ = platform_.loop.repeat(kRefreshInterval, [weak = weak_from_this()] {
     if (auto delegate = weak.lock()) delegate->refresh();
   });
 
-  if (!files::exists(config())) {
+  if (!files::exists(locations_.config())) {
     // A file opened meanwhile (on the command line, or handed over by a second
     // launch) has started its own flow; the chooser would only stand in its way.
     platform_.loop.after(kSetupDelay, [delegate = shared_from_this()] {
-      if (!delegate->fileOpenedSinceLaunch_) delegate->setup(std::nullopt);
+      if (!delegate->fileOpenedSinceLaunch_) setup(delegate->flows_, std::nullopt);
     });
     return;
   }

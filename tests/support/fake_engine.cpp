@@ -9,8 +9,7 @@
 // "stream" "out" or "err" and "text" or "hex", written in order after those);
 // "output_bytes" (that many bytes of 'a'..'z' repeated, on stdout); "exit_code";
 // "exit_without_reading" (else all of stdin is read, but by watch, whose stdin is the front end's);
-// "ignore_sigterm"; "sleep_seconds"; "run_until_terminated"; "crash_signal"; "spawn_orphan_seconds"
-// (a child that outlives the engine by sleeping that long, its pid appended to orphans.txt);
+// "ignore_sigterm"; "sleep_seconds"; "run_until_terminated"; "crash_signal";
 // "write_files" ({path: content}, where
 // "{--option}" in either stands for the argument that follows --option; a non-string content is
 // written as JSON). Without a behaviour, watch prints one line and runs until SIGTERM, and
@@ -131,16 +130,9 @@ std::string substitute(std::string text, const std::vector<std::string>& argumen
   return text;
 }
 
-// What the engine was given, taken before it changes anything itself.
-std::string environment() {
-  std::ifstream environ("/proc/self/environ", std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(environ), {});
-}
-
 Json startingState(const std::vector<std::string>& arguments) {
   std::vector<int> fds = openDescriptors();  // before anything here opens a file
   return {{"argv", arguments},
-          {"environ", environment()},
           {"pid", ::getpid()},
           {"fds", fds},
           {"ignored_signals", signalMask("SigIgn")},
@@ -222,14 +214,6 @@ int main(int argc, char** argv) {
   record(folder, std::move(entry), input);
   if (exitAtOnce) return exitCode;
 
-  if (double seconds = behaviour.value("spawn_orphan_seconds", 0.0); seconds > 0) {
-    const pid_t orphan = ::fork();
-    if (orphan == 0) {
-      sleepFor(seconds);
-      ::_exit(0);
-    }
-    std::ofstream(folder / "orphans.txt", std::ios::app) << orphan << "\n";
-  }
   writeFiles(behaviour.value("write_files", Json::object()), arguments);
   writeOutput(behaviour);
   if (int signal = behaviour.value("crash_signal", 0)) {

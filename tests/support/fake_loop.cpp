@@ -1,36 +1,29 @@
 #include "support/fake_loop.h"
 
 #include <algorithm>
-#include <optional>
 #include <utility>
 
 namespace quorvane::testing {
 
 struct FakeLoop::Timer {
+  Timer(double interval, std::function<void()> tick) : interval(interval), tick(std::move(tick)) {}
   double interval;
-  double next;  // the next scheduled tick
-  std::uint64_t order;
-  bool missed = false;  // a tick was withheld during a modal
-  bool cancelled = false;
   std::function<void()> tick;
+  bool missed = false;  // a tick was withheld during a modal
 };
 
 namespace {
 
+// The application's handle; the loop's own references are weak.
 class TimerHandle : public RepeatingTimer {
  public:
   explicit TimerHandle(std::shared_ptr<FakeLoop::Timer> timer) : timer_(std::move(timer)) {}
-  ~TimerHandle() override;
 
  private:
   std::shared_ptr<FakeLoop::Timer> timer_;
 };
 
 }  // namespace
-
-TimerHandle::~TimerHandle() {
-  timer_->cancelled = true;
-}
 
 FakeLoop::~FakeLoop() {
   std::vector<std::thread> threads;
@@ -49,15 +42,44 @@ void FakeLoop::post(std::function<void()> block) {
   changed_.notify_all();
 }
 
+void FakeLoop::schedule(double at, std::function<void()> block) {
+  timed_.push_back({at, ++order_, std::move(block)});
+}
+
 void FakeLoop::after(Seconds delay, std::function<void()> block) {
-  delayed_.push_back({now_ + delay.count(), ++order_, std::move(block)});
+  schedule(now_ + delay.count(), std::move(block));
 }
 
 std::unique_ptr<RepeatingTimer> FakeLoop::repeat(Seconds interval, std::function<void()> tick) {
-  auto timer = std::make_shared<Timer>(
-      Timer{interval.count(), now_ + interval.count(), ++order_, false, false, std::move(tick)});
+  auto timer = std::make_shared<Timer>(interval.count(), std::move(tick));
   timers_.push_back(timer);
+  scheduleTick(timer, now_ + interval.count());
   return std::make_unique<TimerHandle>(std::move(timer));
+}
+
+void FakeLoop::scheduleTick(const std::shared_ptr<Timer>& timer, double at) {
+  schedule(at, [this, weak = std::weak_ptr(timer), at] {
+    const std::shared_ptr<Timer> live = weak.lock();
+    if (!live) return;
+    scheduleTick(live, at + live->interval);
+    if (modalDepth_ > 0) {
+      live->missed = true;
+    } else {
+      live->tick();
+    }
+  });
+}
+
+void FakeLoop::endModal() {
+  if (--modalDepth_ > 0) return;
+  for (const auto& weak : timers_) {
+    const std::shared_ptr<Timer> timer = weak.lock();
+    if (!timer || !timer->missed) continue;
+    timer->missed = false;
+    schedule(now_, [weak] {
+      if (auto live = weak.lock()) live->tick();
+    });
+  }
 }
 
 void FakeLoop::background(std::function<void()> work) {
@@ -66,10 +88,8 @@ void FakeLoop::background(std::function<void()> work) {
   threads_.emplace_back([this, work = std::move(work)]() mutable {
     work();
     work = nullptr;  // what it captured goes before the work counts as done
-    {
-      std::lock_guard lock(mutex_);
-      --outstanding_;
-    }
+    std::lock_guard lock(mutex_);
+    --outstanding_;
     changed_.notify_all();
   });
 }
@@ -87,68 +107,29 @@ void FakeLoop::runPosted() {
   }
 }
 
-bool FakeLoop::runNextEvent(double until) {
-  std::erase_if(timers_, [](const auto& timer) { return timer->cancelled; });
-
-  // The earliest event wins; at the same time, the one scheduled first.
-  std::optional<std::pair<double, std::uint64_t>> best;
-  std::optional<std::size_t> bestDelayed;
-  std::shared_ptr<Timer> bestTimer;
-  auto consider = [&](double at, std::uint64_t order) {
-    if (at > until || (best && std::make_pair(at, order) >= *best)) return false;
-    best = {at, order};
-    return true;
-  };
-  for (std::size_t i = 0; i < delayed_.size(); ++i) {
-    if (consider(delayed_[i].at, delayed_[i].order)) {
-      bestDelayed = i;
-      bestTimer = nullptr;
-    }
-  }
-  for (const auto& timer : timers_) {
-    const bool owed = timer->missed && modalDepth_ == 0;
-    if (consider(owed ? now_ : timer->next, timer->order)) {
-      bestTimer = timer;
-      bestDelayed.reset();
-    }
-  }
-  if (!best) return false;
-
-  now_ = std::max(now_, best->first);
-  if (bestDelayed) {
-    std::function<void()> block = std::move(delayed_[*bestDelayed].block);
-    delayed_.erase(delayed_.begin() + static_cast<std::ptrdiff_t>(*bestDelayed));
-    block();
-    return true;
-  }
-  Timer& timer = *bestTimer;
-  if (timer.missed && modalDepth_ == 0) {
-    timer.missed = false;  // the one tick owed for all withheld
-  } else {
-    timer.next += timer.interval;
-    timer.order = ++order_;
-    if (modalDepth_ > 0) {
-      timer.missed = true;
-      return true;
-    }
-  }
-  std::function<void()> tick = timer.tick;  // the tick may cancel its own timer
-  tick();
+bool FakeLoop::runNextTimed(double until) {
+  auto next = std::min_element(timed_.begin(), timed_.end(), [](const Timed& a, const Timed& b) {
+    return std::pair(a.at, a.order) < std::pair(b.at, b.order);
+  });
+  if (next == timed_.end() || next->at > until) return false;
+  now_ = std::max(now_, next->at);
+  std::function<void()> block = std::move(next->block);
+  timed_.erase(next);
+  block();
   return true;
 }
 
 void FakeLoop::advance(double seconds) {
   const double until = now_ + seconds;
   runPosted();
-  while (runNextEvent(until)) runPosted();
+  while (runNextTimed(until)) runPosted();
   now_ = std::max(now_, until);
   runPosted();
 }
 
 void FakeLoop::runUntilIdle() {
   for (;;) {
-    runPosted();
-    while (runNextEvent(now_)) runPosted();
+    advance(0);
     std::unique_lock lock(mutex_);
     if (posted_.empty() && outstanding_ == 0) break;
     changed_.wait(lock, [this] { return !posted_.empty() || outstanding_ == 0; });
@@ -164,21 +145,6 @@ void FakeLoop::runUntilIdle() {
 bool FakeLoop::waitForPost(std::chrono::milliseconds timeout) {
   std::unique_lock lock(mutex_);
   return changed_.wait_for(lock, timeout, [this] { return !posted_.empty(); });
-}
-
-std::vector<double> FakeLoop::delayedTimes() const {
-  std::vector<double> times;
-  for (const auto& delayed : delayed_) times.push_back(delayed.at);
-  std::sort(times.begin(), times.end());
-  return times;
-}
-
-void FakeLoop::beginModal() {
-  ++modalDepth_;
-}
-
-void FakeLoop::endModal() {
-  if (modalDepth_ > 0) --modalDepth_;
 }
 
 }  // namespace quorvane::testing

@@ -38,7 +38,8 @@ class FakeLoop : public Loop {
   double secondsSince1970() const override { return now_; }
 
   // Moves the clock forward, running each delayed block and timer tick as its time
-  // comes, in time order, and the main queue before and after each.
+  // comes, in time order (at the same time, in the order scheduled), and the main
+  // queue before and after each.
   void advance(double seconds);
   // Runs what is due now and waits for background work, until nothing is pending.
   void runUntilIdle();
@@ -47,31 +48,28 @@ class FakeLoop : public Loop {
   bool waitForPost(std::chrono::milliseconds timeout);
 
   // Between these (a modal dialog, an open menu) timer ticks are withheld; the
-  // missed ones arrive as one tick afterwards. They nest.
-  void beginModal();
+  // missed ones come as one tick once the last has ended. They nest.
+  void beginModal() { ++modalDepth_; }
   void endModal();
-  bool inModal() const { return modalDepth_ > 0; }
-
-  // When the delayed blocks not yet run are due, soonest first.
-  std::vector<double> delayedTimes() const;
 
   struct Timer;
 
  private:
-  struct Delayed {
+  struct Timed {
     double at;
     std::uint64_t order;
     std::function<void()> block;
   };
-
+  void schedule(double at, std::function<void()> block);
+  void scheduleTick(const std::shared_ptr<Timer>& timer, double at);
   void runPosted();
-  bool runNextEvent(double until);
+  bool runNextTimed(double until);
 
-  double now_ = kStartTime;
+  double now_;
   std::uint64_t order_ = 0;
   int modalDepth_ = 0;
-  std::vector<Delayed> delayed_;
-  std::vector<std::shared_ptr<Timer>> timers_;
+  std::vector<Timed> timed_;
+  std::vector<std::weak_ptr<Timer>> timers_;
 
   std::mutex mutex_;
   std::condition_variable changed_;

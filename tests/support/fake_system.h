@@ -18,31 +18,45 @@ class FakeSystem : public System {
   std::filesystem::path supportDirectory = "/nonexistent/data";
   std::filesystem::path home = "/nonexistent/home";
   std::filesystem::path bundle = "/nonexistent/Quorvane.app";
-  std::string identifier = "org.quorvane.Quorvane";
-  std::vector<int> runningProcessIds{kProcessId};
+  std::vector<int> runningProcessIds{kProcessId};  // with this bundle identifier
   std::vector<std::string> argv{"quorvane-menubar"};
   std::optional<std::string> hostName = "Test Computer";
 
   LoginItemStatus loginStatus = LoginItemStatus::notRegistered;
-  std::optional<std::string> registerError;  // the next calls fail with it
-  std::optional<std::string> unregisterError;
+  std::optional<std::string> registerError;  // registering fails with it
   int registerCalls = 0;
   int unregisterCalls = 0;
 
-  std::vector<std::string> logLines() const;
+  std::vector<std::string> logLines() const {
+    std::lock_guard lock(logMutex_);
+    return log_;
+  }
 
   std::filesystem::path applicationSupportDirectory() const override { return supportDirectory; }
   std::filesystem::path homeDirectory() const override { return home; }
   std::filesystem::path bundleDirectory() const override { return bundle; }
-  std::string bundleIdentifier() const override { return identifier; }
-  std::vector<int> runningApplicationProcessIds(const std::string& bundleIdentifier) override;
+  std::string bundleIdentifier() const override { return "org.quorvane.Quorvane"; }
+  std::vector<int> runningApplicationProcessIds(const std::string& identifier) override {
+    return identifier == bundleIdentifier() ? runningProcessIds : std::vector<int>{};
+  }
   LoginItemStatus loginItemStatus() const override { return loginStatus; }
-  std::optional<std::string> registerLoginItem() override;
-  std::optional<std::string> unregisterLoginItem() override;
+  std::optional<std::string> registerLoginItem() override {
+    ++registerCalls;
+    if (!registerError) loginStatus = LoginItemStatus::enabled;
+    return registerError;
+  }
+  std::optional<std::string> unregisterLoginItem() override {
+    ++unregisterCalls;
+    loginStatus = LoginItemStatus::notRegistered;
+    return std::nullopt;
+  }
   std::optional<std::string> localizedHostName() const override { return hostName; }
   std::vector<std::string> arguments() const override { return argv; }
   int processIdentifier() const override { return kProcessId; }
-  void log(std::string_view line) override;
+  void log(std::string_view line) override {
+    std::lock_guard lock(logMutex_);
+    log_.emplace_back(line);
+  }
 
  private:
   mutable std::mutex logMutex_;

@@ -4,16 +4,8 @@
 
 #include <algorithm>
 
-#include "support/dialog_texts.h"
-
 namespace quorvane::testing {
 namespace {
-
-void expectFixedText(const std::string& title, const std::string& text) {
-  if (const std::string* fixed = fixedText(title)) {
-    EXPECT_EQ(text, *fixed) << "in \"" << title << "\"";
-  }
-}
 
 class FakeStatusItem : public StatusItem {
  public:
@@ -30,28 +22,28 @@ class FakeStatusItem : public StatusItem {
 };
 
 // A modal dialog or open menu: ticks wait until it is gone.
-class Modal {
- public:
-  explicit Modal(FakeLoop& loop) : loop_(loop) { loop_.beginModal(); }
-  ~Modal() { loop_.endModal(); }
-  Modal(const Modal&) = delete;
-  Modal& operator=(const Modal&) = delete;
-
- private:
-  FakeLoop& loop_;
+struct Modal {
+  explicit Modal(FakeLoop& loop) : loop(loop) { loop.beginModal(); }
+  ~Modal() { loop.endModal(); }
+  FakeLoop& loop;
 };
 
 }  // namespace
 
-FakeUi::FakeUi(FakeLoop& loop) : loop_(loop) {}
-
 FakeUi::~FakeUi() {
-  for (const auto& answer : person.unused()) ADD_FAILURE() << "Never shown: " << answer;
+  for (const Dialog& never : expected_) ADD_FAILURE() << "Never shown: \"" << never.title << "\"";
 }
 
 const Menu& FakeUi::menu() const {
   static const Menu none;
   return item_->menus.empty() ? none : item_->menus.back();
+}
+
+const MenuItem* FakeUi::menuItem(const std::string& title) const {
+  const Menu& current = menu();
+  auto found = std::find_if(current.begin(), current.end(),
+                            [&](const MenuItem& item) { return item.title == title; });
+  return found == current.end() ? nullptr : &*found;
 }
 
 std::vector<std::string> FakeUi::statusLines() const {
@@ -64,10 +56,8 @@ void FakeUi::choose(const std::string& title) {
   std::optional<MenuAction> action;
   {
     Modal open(loop_);
-    const Menu& current = menu();
-    auto found = std::find_if(current.begin(), current.end(),
-                              [&](const MenuItem& item) { return item.title == title; });
-    if (found == current.end() || !found->enabled || !found->action) {
+    const MenuItem* found = menuItem(title);
+    if (!found || !found->enabled || !found->action) {
       ADD_FAILURE() << "No enabled menu item \"" << title << "\"";
       return;
     }
@@ -81,101 +71,74 @@ std::unique_ptr<StatusItem> FakeUi::createStatusItem() {
   return std::make_unique<FakeStatusItem>(item_);
 }
 
-AlertResult FakeUi::runAlert(const Alert& alert) {
-  alerts.push_back(alert);
-  expectFixedText(alert.messageText, alert.informativeText);
-  Modal modal(loop_);
-  return answer(alert);
-}
-
-PanelResult FakeUi::runOpenPanel(const OpenPanel& panel) {
-  openPanels.push_back(panel);
-  expectFixedText(panel.title, panel.message);
-  Modal modal(loop_);
-  return answer(Dialog::open, panel.title);
-}
-
-PanelResult FakeUi::runSavePanel(const SavePanel& panel) {
-  savePanels.push_back(panel);
-  expectFixedText(panel.title, panel.message);
-  Modal modal(loop_);
-  return answer(Dialog::save, panel.title);
-}
-
 void FakeUi::terminate() {
   auto delegate = delegate_.lock();
   terminations.push_back(delegate ? delegate->applicationShouldTerminate() : TerminateReply::now);
 }
 
-AlertResult FakeUi::answer(const Alert& alert) {
+std::optional<Dialog> FakeUi::take(Dialog::Kind kind, const std::string& title) {
+  const bool expected = !expected_.empty() && expected_.front().kind == kind &&
+                        (expected_.front().title == title ||
+                         (kind != Dialog::alert && expected_.front().title.empty()));
+  if (!expected) {
+    ADD_FAILURE() << "Unexpected dialog \"" << title << "\"";
+    return std::nullopt;
+  }
+  Dialog dialog = std::move(expected_.front());
+  expected_.pop_front();
+  if (dialog.look) dialog.look();
+  if (dialog.thinkSeconds > 0) loop_.advance(dialog.thinkSeconds);
+  return dialog;
+}
+
+AlertResult FakeUi::runAlert(const Alert& alert) {
+  alerts.push_back(alert);
+  Modal modal(loop_);
   const std::vector<std::string> buttons =
       alert.buttons.empty() ? std::vector<std::string>{"OK"} : alert.buttons;
-  auto response = [&](const std::string& title) -> std::optional<int> {
-    auto found = std::find(buttons.begin(), buttons.end(), title);
-    if (found == buttons.end()) return std::nullopt;
-    return kAlertFirstButtonReturn + static_cast<int>(found - buttons.begin());
-  };
-  // Escape presses a button titled "Cancel", else the alert's only button.
-  const int cancel = response("Cancel").value_or(kAlertFirstButtonReturn);
-
   AlertResult result;
-  const std::vector<AlertField> none;
-  const std::vector<AlertField>& fields = alert.accessory ? alert.accessory->fields : none;
-  for (const auto& field : fields) {
-    const bool chosen = field.selected >= 0 && std::size_t(field.selected) < field.items.size();
+  const std::vector<AlertField> fields =
+      alert.accessory ? alert.accessory->fields : std::vector<AlertField>{};
+  for (const AlertField& field : fields) {
+    const bool popUp = field.kind == AlertField::Kind::popUp;
     result.fields.push_back(
-        field.kind == AlertField::Kind::popUp
-            ? AlertFieldResult{chosen ? field.items[field.selected] : "", field.selected}
-            : AlertFieldResult{field.text, -1});
+        {popUp ? field.items.at(field.selected) : field.text, popUp ? field.selected : -1});
   }
-
-  std::optional<Dialog> answer = person.take(Dialog::alert, alert.messageText);
-  if (!answer) {
-    ADD_FAILURE() << "Unexpected alert \"" << alert.messageText << "\": " << alert.informativeText;
-    result.response = cancel;
-    return result;
-  }
-  if (answer->look) answer->look();
-  if (answer->thinkSeconds > 0) loop_.advance(answer->thinkSeconds);
-
-  for (const auto& [index, text] : answer->typed) {
-    if (index >= fields.size() || (fields[index].kind != AlertField::Kind::text &&
-                                   fields[index].kind != AlertField::Kind::secureText)) {
-      ADD_FAILURE() << "No text field " << index << " in alert \"" << alert.messageText << "\"";
-      continue;
+  // Escape presses a button titled "Cancel", else the alert's only button.
+  auto cancel = std::find(buttons.begin(), buttons.end(), "Cancel");
+  auto pressed = cancel == buttons.end() ? buttons.begin() : cancel;
+  if (std::optional<Dialog> dialog = take(Dialog::alert, alert.messageText)) {
+    for (const auto& [index, text] : dialog->typed) {
+      const bool typable = index < fields.size() && fields[index].kind != AlertField::Kind::label &&
+                           fields[index].kind != AlertField::Kind::popUp;
+      EXPECT_TRUE(typable) << "no text field " << index << " in \"" << alert.messageText << "\"";
+      if (typable) result.fields[index].text = text;
     }
-    result.fields[index].text = text;
+    if (dialog->item >= 0) result.fields.at(0) = {fields[0].items.at(dialog->item), dialog->item};
+    pressed = std::find(buttons.begin(), buttons.end(),
+                        dialog->answer.empty() ? buttons.front() : dialog->answer);
+    EXPECT_NE(pressed, buttons.end()) << "no button \"" << dialog->answer << "\"";
+    if (pressed == buttons.end()) pressed = buttons.begin();
   }
-  if (answer->item >= 0) {
-    const bool choosable = !fields.empty() && fields[0].kind == AlertField::Kind::popUp &&
-                           std::size_t(answer->item) < fields[0].items.size();
-    if (choosable) {
-      result.fields[0] = {fields[0].items[answer->item], answer->item};
-    } else {
-      ADD_FAILURE() << "No pop-up item " << answer->item << " in alert \"" << alert.messageText
-                    << "\"";
-    }
-  }
-
-  std::optional<int> pressed = response(answer->answer.empty() ? buttons.front() : answer->answer);
-  if (!pressed) {
-    ADD_FAILURE() << "No button \"" << answer->answer << "\" in alert \"" << alert.messageText
-                  << "\"";
-  }
-  result.response = pressed.value_or(cancel);
+  result.response = kAlertFirstButtonReturn + static_cast<int>(pressed - buttons.begin());
   return result;
 }
 
 PanelResult FakeUi::answer(Dialog::Kind kind, const std::string& title) {
-  std::optional<Dialog> answer = person.take(kind, title);
-  if (!answer) {
-    ADD_FAILURE() << "Unexpected panel \"" << title << "\"";
-    return {kModalResponseCancel, std::nullopt};
-  }
-  if (answer->look) answer->look();
-  if (answer->thinkSeconds > 0) loop_.advance(answer->thinkSeconds);
-  if (answer->answer.empty()) return {kModalResponseCancel, std::nullopt};
-  return {kModalResponseOK, std::filesystem::path(answer->answer)};
+  Modal modal(loop_);
+  std::optional<Dialog> dialog = take(kind, title);
+  if (!dialog || dialog->answer.empty()) return {kModalResponseCancel, std::nullopt};
+  return {kModalResponseOK, std::filesystem::path(dialog->answer)};
+}
+
+PanelResult FakeUi::runOpenPanel(const OpenPanel& panel) {
+  openPanels.push_back(panel);
+  return answer(Dialog::open, panel.title);
+}
+
+PanelResult FakeUi::runSavePanel(const SavePanel& panel) {
+  savePanels.push_back(panel);
+  return answer(Dialog::save, panel.title);
 }
 
 }  // namespace quorvane::testing

@@ -1,17 +1,45 @@
 #pragma once
 
+// ui.expectAlert("Sign in again").type(0, "ana").type(1, "secret");
+// ui.expect({Dialog::open, "Choose the folder to keep in sync"}).choose("/home/ana/Sync");
+
+#include <deque>
 #include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/application.h"
 #include "platform/ui.h"
 #include "support/fake_loop.h"
-#include "support/scripted_person.h"
 
 namespace quorvane::testing {
+
+// How the person answers one dialog: an alert found by its message text, or an
+// open or save panel found by its title (any title when it has none).
+struct Dialog {
+  enum Kind { alert, open, save };
+  Kind kind = alert;
+  std::string title;
+  // Alert: the button pressed (empty: the first). Panel: the path chosen (empty: Cancel).
+  std::string answer = {};
+  std::vector<std::pair<std::size_t, std::string>> typed = {};  // accessory field index, text
+  int item = -1;            // the item selected in the first pop-up, if any
+  double thinkSeconds = 0;  // the clock moves on while it is up (posts and delayed blocks run)
+  std::function<void()> look = {};  // called while it is up, before the answer
+
+  Dialog& press(std::string button) { return answer = std::move(button), *this; }
+  Dialog& choose(const std::filesystem::path& path) { return answer = path.string(), *this; }
+  Dialog& type(std::size_t field, std::string text) {
+    return typed.emplace_back(field, std::move(text)), *this;
+  }
+  Dialog& pick(int popUpItem) { return item = popUpItem, *this; }
+  Dialog& whileShown(std::function<void()> lookAround) {
+    return look = std::move(lookAround), *this;
+  }
+};
 
 struct StatusImage {
   std::string symbol;
@@ -27,16 +55,20 @@ struct StatusItemRecord {
   std::vector<Menu> menus;
 };
 
-// The desktop as a test sees it: it records what the application shows and lets
-// the scripted person answer its dialogs. A dialog the person does not expect
-// fails the test and is cancelled; an expected one never shown fails it too; one
-// whose fixed text (dialog_texts.h) differs fails it.
+// The desktop as a test sees it: it records what the application shows, and the
+// person answers its dialogs as the test expects them, in order. A dialog the
+// person does not expect fails the test and is cancelled; one expected but never
+// shown fails it too.
 class FakeUi : public Ui {
  public:
-  explicit FakeUi(FakeLoop& loop);
+  explicit FakeUi(FakeLoop& loop) : loop_(loop) {}
   ~FakeUi() override;
 
-  ScriptedPerson person;
+  Dialog& expect(Dialog dialog) { return expected_.emplace_back(std::move(dialog)); }
+  Dialog& expectAlert(std::string title, std::string button = {}) {
+    return expect({Dialog::alert, std::move(title), std::move(button)});
+  }
+  Dialog& expectOpenPanel() { return expect({Dialog::open, ""}); }
 
   // What the application did, in order.
   std::vector<Alert> alerts;
@@ -49,20 +81,15 @@ class FakeUi : public Ui {
 
   // The delegate that terminate() and choose() talk to, as the real adapter does.
   void setDelegate(std::weak_ptr<ApplicationDelegate> delegate) { delegate_ = std::move(delegate); }
-  void setStatusItemHasButton(bool hasButton) { item_->hasButton = hasButton; }
-
+  StatusItemRecord& statusItem() { return *item_; }
   const StatusItemRecord& statusItem() const { return *item_; }
-  // Forgets what the status item was given so far, for runs too long to record.
-  void clearStatusItemRecord() { *item_ = StatusItemRecord{item_->hasButton, {}, {}, {}}; }
-  const Menu& menu() const;                      // the current one; empty before the first
-  std::vector<std::string> statusLines() const;  // the first line of every menu set
+  const Menu& menu() const;  // the current one; empty before the first
+  const MenuItem* menuItem(const std::string& title) const;  // in the current one
+  std::vector<std::string> statusLines() const;              // the first line of every menu set
 
   // Opens the menu, picks the enabled item with this title and, once the menu has
   // closed, sends its action; a missing or disabled item fails the test.
   void choose(const std::string& title);
-  // The menu held open by the person: ticks wait until it closes.
-  void openMenu() { loop_.beginModal(); }
-  void closeMenu() { loop_.endModal(); }
 
   std::unique_ptr<StatusItem> createStatusItem() override;
   AlertResult runAlert(const Alert& alert) override;
@@ -73,10 +100,13 @@ class FakeUi : public Ui {
   void terminate() override;
 
  private:
-  AlertResult answer(const Alert& alert);
+  // The next expected answer when it is meant for this dialog, shown to the
+  // person while the clock stands still for the application (a modal).
+  std::optional<Dialog> take(Dialog::Kind kind, const std::string& title);
   PanelResult answer(Dialog::Kind kind, const std::string& title);
 
   FakeLoop& loop_;
+  std::deque<Dialog> expected_;
   std::shared_ptr<StatusItemRecord> item_ = std::make_shared<StatusItemRecord>();
   std::weak_ptr<ApplicationDelegate> delegate_;
 };

@@ -1,0 +1,102 @@
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+
+#include "status/status_look.h"
+#include "support/app_harness.h"
+
+namespace quorvane::testing {
+namespace {
+
+TEST(Watch, StartsNoSecondOneAndNoneWhilePausedBusyQuittingOrWithoutAFolder) {
+  const struct {
+    const char* name;
+    std::function<void(AppHarness&)> given;
+  } cases[] = {
+      {"no folder", [](AppHarness& h) { h.writeConfig(R"({"folder": 7})"); }},
+      {"one running", [](AppHarness& h) { h.app->start(); }},
+      {"paused", [](AppHarness& h) { h.app->togglePause(); }},
+      {"a command running",
+       [](AppHarness& h) {
+         h.engine->hold("history");
+         h.app->run({"history"}, std::nullopt, {});
+       }},
+      {"quitting", [](AppHarness& h) { h.app->applicationShouldTerminate(); }},
+  };
+  for (const auto& c : cases) {
+    AppHarness h;
+    h.configure();
+    c.given(h);
+    const int started = h.engine->watchesStarted;
+    h.app->start();
+    EXPECT_EQ(h.engine->watchesStarted, started) << c.name;
+    EXPECT_EQ(std::filesystem::exists(h.app->locations().syncLog()), started > 0)
+        << c.name << ": the log is touched only to start a watch";
+  }
+}
+
+TEST(Watch, AFailedStartIsTheStatusLineUntilTheSameTickShowsTheStatusAndRetries) {
+  AppHarness h;
+  h.configure();
+  h.writeStatus("synced", "All files up to date");
+  h.engine->watchStartError = "No such file or directory: /bundle/quorvane";
+  h.launch();
+  const std::string failure = "Could not start sync: No such file or directory: /bundle/quorvane";
+  EXPECT_EQ(h.fake.ui.statusLines().back(), failure);
+  h.fake.loop.advance(2.0);
+  const std::vector<std::string> lines = h.fake.ui.statusLines();
+  EXPECT_EQ(lines.at(lines.size() - 2), failure) << "the tick tried again";
+  EXPECT_EQ(lines.back(), "All files up to date");
+  h.engine->watchStartError.reset();
+  h.fake.loop.advance(2.0);
+  EXPECT_NE(h.app->worker(), nullptr);
+}
+
+TEST(Watch, OneThatEndsIsReplacedByTheNextTickAndALateReportKeepsTheNewOne) {
+  AppHarness h;
+  h.configure();
+  h.launch();
+  h.engine->endWatch();
+  h.fake.loop.advance(1.99);
+  EXPECT_EQ(h.app->worker(), nullptr);
+  h.fake.loop.advance(0.01);
+  const int second = h.workerPid();
+  EXPECT_NE(second, -1);
+
+  h.engine->endWatch();  // its report is queued behind a stop and a start
+  h.app->stop();
+  h.app->start();
+  const int third = h.workerPid();
+  h.fake.loop.advance(0.0);
+  EXPECT_EQ(h.workerPid(), third);
+  EXPECT_NE(third, second);
+}
+
+TEST(Watch, PauseStopsItAtOnceAndKeepsTheIconResumeStartsItAtOnceAndQuitStopsIt) {
+  AppHarness h;
+  h.configure();
+  h.writeStatus("synced", "All files up to date");
+  h.launch();
+  h.fake.loop.advance(2.0);
+  const StatusItemRecord before = h.fake.ui.statusItem();
+  h.fake.ui.choose("Pause Syncing");
+  EXPECT_EQ(h.app->worker(), nullptr);
+  h.writeStatus("waiting", "Server unreachable");
+  h.fake.loop.advance(6.0);
+  EXPECT_EQ(h.app->worker(), nullptr);
+  EXPECT_EQ(h.fake.ui.statusLines().back(), "Paused");
+  EXPECT_EQ(h.fake.ui.statusItem().images, before.images);
+  EXPECT_EQ(h.fake.ui.statusItem().toolTips, before.toolTips);
+
+  h.fake.ui.choose("Resume Syncing");
+  EXPECT_NE(h.app->worker(), nullptr) << "at once, not at the next tick";
+  EXPECT_EQ(h.fake.ui.statusItem().images.back(),
+            (StatusImage{kSymbolWaiting, "Server unreachable"}));
+  h.fake.ui.choose("Quit Quorvane");
+  EXPECT_EQ(h.fake.ui.terminations, std::vector<TerminateReply>{TerminateReply::now});
+  EXPECT_EQ(h.app->worker(), nullptr);
+}
+
+}  // namespace
+}  // namespace quorvane::testing
