@@ -72,7 +72,7 @@ TEST(Launch, EnablesLoginOnlyForTheWholeArgumentAndLogsAFailure) {
     h.fake.system.registerError = c.error;
     h.launch();
     EXPECT_EQ(h.fake.system.registerCalls, c.registers ? 1 : 0) << ::testing::PrintToString(c.argv);
-    EXPECT_EQ(h.fake.system.logLines(),
+    EXPECT_EQ(h.fake.system.logged,
               c.error ? std::vector<std::string>{"Start at Login could not be enabled: " + *c.error}
                       : std::vector<std::string>{});
     EXPECT_TRUE(h.fake.ui.alerts.empty());

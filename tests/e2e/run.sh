@@ -88,7 +88,7 @@ rm "$support/client.json"
 server_file="$work/Office.quorvane-server"
 echo '{}' >"$server_file"
 mkdir "$work/Chosen"
-echo '{"login": {"write_files": {"{--config}": {"folder": "{--folder}"}}}}' \
+printf '{"login": {"write_files": {"%s": {"folder": "%s"}}}}' "$support/client.json" "$work/Chosen" \
   >"$engine_dir/behaviour.json"
 "$app" >>"$X11_LOGS/app.log" 2>&1 &
 X11_APP_PID=$!
