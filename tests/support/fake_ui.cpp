@@ -67,7 +67,6 @@ void FakeUi::choose(const std::string& title) {
 }
 
 std::unique_ptr<StatusItem> FakeUi::createStatusItem() {
-  ++statusItemsCreated;
   return std::make_unique<FakeStatusItem>(item_);
 }
 

@@ -76,7 +76,6 @@ class FakeUi : public Ui {
   std::vector<SavePanel> savePanels;
   std::vector<std::filesystem::path> opened;
   int activations = 0;
-  int statusItemsCreated = 0;
   std::vector<TerminateReply> terminations;  // the delegate's answer to each terminate()
 
   // The delegate that terminate() and choose() talk to, as the real adapter does.
