@@ -30,7 +30,7 @@ TEST(Launch, WithoutConfigurationOffersSetupHalfASecondLaterAndStartsNothing) {
   EXPECT_EQ(h.fake.ui.statusLines(), std::vector<std::string>{"Quorvane"});
   h.fake.loop.advance(0.49);
   EXPECT_TRUE(h.fake.ui.alerts.empty());
-  h.fake.ui.expectAlert("Connect this computer", "Cancel");
+  h.fake.ui.expect({A, "Connect this computer", "Cancel"});
   h.fake.loop.advance(0.01);
   EXPECT_EQ(h.fake.system.registerCalls, 0);
   EXPECT_EQ(h.engine->watchesStarted, 0);
