@@ -2,13 +2,11 @@
 // the layout the host fetched before the dialog: the application starts nothing.
 #include <gtest/gtest.h>
 
-#include <QDBusArgument>
 #include <QPushButton>
 #include <map>
 
 #include "app/app_delegate.h"
 #include "platform/qt/alert_dialog.h"
-#include "platform/qt/dbus_tray_types.h"
 #include "private_session_bus.h"
 #include "support/fake_system.h"
 #include "support/scripted_engine.h"
@@ -48,15 +46,8 @@ TEST(OneFlowOverDBus, AClickFromTheLayoutBeforeAnAlertStartsNothingWhileItIsUp) 
                                 .toStringList();
   ASSERT_EQ(items.size(), 1);
   const QString service = items.front().section('/', 0, 0);
-  const QDBusMessage reply =
-      callAndWait(host, service, "/MenuBar", kMenu, "GetLayout", {0, -1, QStringList()});
-  ASSERT_EQ(reply.arguments().size(), 2);
-  dbus_tray::MenuLayout layout;
-  qvariant_cast<QDBusArgument>(reply.arguments()[1]) >> layout;
   std::map<std::string, int> ids;
-  for (const auto& entry : layout.children) {
-    ids[entry.properties.value("label").toString().toStdString()] = entry.id;
-  }
+  for (const auto& [id, label] : testing::menuEntries(host, service)) ids[label] = id;
   auto click = [&](const std::string& label) {
     ASSERT_TRUE(ids.count(label)) << label;
     callAndWait(host, service, "/MenuBar", kMenu, "Event",

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDBusArgument>
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusPendingCall>
@@ -7,6 +8,7 @@
 #include <QProcess>
 #include <QProcessEnvironment>
 
+#include "platform/qt/dbus_tray_types.h"
 #include "qt_test_support.h"
 
 namespace quorvane::testing {
@@ -30,6 +32,20 @@ inline QVariant property(const QDBusConnection& connection, const QString& servi
       connection, service, path, "org.freedesktop.DBus.Properties", "Get", {interface, name});
   if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) return {};
   return qvariant_cast<QDBusVariant>(reply.arguments().front()).variant();
+}
+
+// The entries of the item's dbusmenu as a host fetches them: each id and label.
+inline std::vector<std::pair<int, std::string>> menuEntries(const QDBusConnection& host,
+                                                            const QString& service) {
+  const QDBusMessage reply = callAndWait(host, service, "/MenuBar", "com.canonical.dbusmenu",
+                                         "GetLayout", {0, -1, QStringList()});
+  dbus_tray::MenuLayout layout;
+  if (reply.arguments().size() == 2) qvariant_cast<QDBusArgument>(reply.arguments()[1]) >> layout;
+  std::vector<std::pair<int, std::string>> entries;
+  for (const auto& entry : layout.children) {
+    entries.emplace_back(entry.id, entry.properties.value("label").toString().toStdString());
+  }
+  return entries;
 }
 
 // A D-Bus session bus of a test's own, with the StatusNotifierWatcher from
