@@ -1,16 +1,14 @@
 // A stand-in for the sync engine. Each run appends one JSON line to journal.jsonl
-// (its arguments, standard input when read, pid, open descriptors and signal masks)
-// and then does what behaviour.json says for its sub-command (argv[1], else "*"):
+// (its arguments, standard input, pid, open descriptors and signal masks) and then
+// does what behaviour.json says for its sub-command (argv[1], else "*"):
 //
 //   {"login": {"stderr": "bad password\n", "exit_code": 1},
 //    "watch": {"ignore_sigterm": true, "run_until_terminated": true}}
 //
-// Keys: "stdout", "stderr", then "output" (chunks {"stream": "out" or "err", "text"
-// or "hex"}, in order); "output_bytes" (that many of 'a'..'z' on stdout);
-// "exit_code"; "exit_without_reading" (else stdin is read whole, except by watch,
-// whose stdin is the front end's); "ignore_sigterm"; "run_until_terminated";
-// "crash_signal"; "write_files" ({path: JSON}). Without one, watch prints a line and
-// runs until SIGTERM; anything else exits 0. Both files live beside argv[0].
+// Keys: "stdout", "stderr", "exit_code", "ignore_sigterm", "run_until_terminated",
+// "crash_signal", "write_files" ({path: JSON}). Without one, watch prints a line and
+// runs until SIGTERM; anything else exits 0. Every command but watch, whose stdin
+// is the front end's, reads its input whole. Both files live beside argv[0].
 #include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>
@@ -68,26 +66,6 @@ std::string readAll(int fd) {
   return bytes;
 }
 
-std::string fromHex(const std::string& hex) {
-  std::string bytes;
-  for (std::size_t i = 0; i + 1 < hex.size(); i += 2) {
-    bytes += static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16));
-  }
-  return bytes;
-}
-
-void writeOutput(const Json& behaviour) {
-  writeAll(STDOUT_FILENO, behaviour.value("stdout", ""));
-  writeAll(STDERR_FILENO, behaviour.value("stderr", ""));
-  for (const Json& chunk : behaviour.value("output", Json::array())) {
-    const int fd = chunk.value("stream", "out") == "err" ? STDERR_FILENO : STDOUT_FILENO;
-    writeAll(fd, chunk.contains("hex") ? fromHex(chunk["hex"]) : chunk.value("text", ""));
-  }
-  std::string letters(behaviour.value("output_bytes", std::size_t{0}), 'a');
-  for (std::size_t i = 0; i < letters.size(); ++i) letters[i] = static_cast<char>('a' + i % 26);
-  writeAll(STDOUT_FILENO, letters);
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -109,18 +87,17 @@ int main(int argc, char** argv) {
   }
   if (behaviour.value("ignore_sigterm", false)) ::signal(SIGTERM, SIG_IGN);
 
-  const bool exitAtOnce = behaviour.value("exit_without_reading", false);
-  if (!exitAtOnce && !watch) entry["stdin"] = readAll(STDIN_FILENO);
+  if (!watch) entry["stdin"] = readAll(STDIN_FILENO);
   const int journal =
       ::open((folder / "journal.jsonl").c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
   // One write, so that engines running at once never interleave their lines.
   writeAll(journal, entry.dump(-1, ' ', false, Json::error_handler_t::replace) + "\n");
   ::close(journal);
-  if (exitAtOnce) return behaviour.value("exit_code", 0);
 
   const Json files = behaviour.value("write_files", Json::object());
   for (const auto& [path, content] : files.items()) std::ofstream(path) << content.dump();
-  writeOutput(behaviour);
+  writeAll(STDOUT_FILENO, behaviour.value("stdout", ""));
+  writeAll(STDERR_FILENO, behaviour.value("stderr", ""));
   if (const int signal = behaviour.value("crash_signal", 0)) {
     ::signal(signal, SIG_DFL);
     ::raise(signal);
