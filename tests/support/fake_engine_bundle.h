@@ -1,9 +1,5 @@
 #pragma once
 
-// FakeEngineBundle bundle;  // a temporary Quorvane.app whose engine is the fake engine
-// bundle.setBehaviour(R"({"login": {"stdout": "bad password", "exit_code": 1}})");
-// ...run bundle.engine()...; EXPECT_EQ(bundle.journal().at(0)["argv"][0], "login");
-
 #include <filesystem>
 #include <sstream>
 #include <string>

@@ -1,7 +1,3 @@
-// FakeLoop loop;                        // the clock stands at kStartTime
-// loop.after(Seconds(0.5), [] {...});   // nothing runs yet
-// loop.advance(0.5);                    // runs it
-
 #pragma once
 
 #include <chrono>

@@ -1,9 +1,5 @@
 #pragma once
 
-// ScriptedEngine engine(loop);
-// engine.reply("history", {2, "no server"});  // any other command: status 0, no text
-// engine.hold("restore");                     // runs until engine.finishHeld()
-
 #include <functional>
 #include <map>
 #include <memory>
