@@ -8,7 +8,6 @@ namespace quorvane::testing {
 struct FakeLoop::Timer {
   double interval;
   std::function<void()> tick;
-  bool missed = false;  // a tick was withheld during a modal
 };
 
 void FakeLoop::post(std::function<void()> block) {
@@ -33,7 +32,6 @@ std::unique_ptr<RepeatingTimer> FakeLoop::repeat(Seconds interval, std::function
     std::shared_ptr<Timer> timer;
   };
   auto timer = std::make_shared<Timer>(Timer{interval.count(), std::move(tick)});
-  timers_.push_back(timer);
   scheduleTick(timer, now_ + interval.count());
   auto handle = std::make_unique<Handle>();
   handle->timer = std::move(timer);
@@ -45,24 +43,8 @@ void FakeLoop::scheduleTick(const std::shared_ptr<Timer>& timer, double at) {
     const std::shared_ptr<Timer> live = weak.lock();
     if (!live) return;
     scheduleTick(live, at + live->interval);
-    if (modalDepth_ > 0) {
-      live->missed = true;
-    } else {
-      live->tick();
-    }
+    if (modalDepth_ == 0) live->tick();
   });
-}
-
-void FakeLoop::endModal() {
-  if (--modalDepth_ > 0) return;
-  for (const auto& weak : timers_) {
-    const std::shared_ptr<Timer> timer = weak.lock();
-    if (!timer || !timer->missed) continue;
-    timer->missed = false;
-    schedule(now_, [weak] {
-      if (auto live = weak.lock()) live->tick();
-    });
-  }
 }
 
 void FakeLoop::runPosted() {

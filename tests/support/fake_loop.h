@@ -39,10 +39,9 @@ class FakeLoop : public Loop {
   // false after `timeout`. Runs nothing.
   bool waitForPost(std::chrono::milliseconds timeout);
 
-  // Between these (a modal dialog, an open menu) timer ticks are withheld; the
-  // missed ones come as one tick once the last has ended. They nest.
+  // Between these (a modal dialog, an open menu) timer ticks are skipped. They nest.
   void beginModal() { ++modalDepth_; }
-  void endModal();
+  void endModal() { --modalDepth_; }
 
   struct Timer;
 
@@ -61,7 +60,6 @@ class FakeLoop : public Loop {
   std::uint64_t order_ = 0;
   int modalDepth_ = 0;
   std::vector<Timed> timed_;
-  std::vector<std::weak_ptr<Timer>> timers_;
 
   std::mutex mutex_;
   std::condition_variable posted_;
