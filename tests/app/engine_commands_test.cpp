@@ -8,11 +8,6 @@
 namespace quorvane::testing {
 namespace {
 
-bool enabled(const AppHarness& h, const std::string& title) {
-  const MenuItem* item = h.fake.ui.menuItem(title);
-  return item && item->enabled;
-}
-
 // While a command runs the watch waits, the icon stays and the menu says so; the
 // completion comes before the refresh, and one that runs another command keeps
 // everything waiting until that one has completed too.
@@ -37,7 +32,7 @@ TEST(EngineCommands, RunHoldsTheWatchAndTheIconAndAFollowUpKeepsThemHeld) {
   });
   EXPECT_TRUE(h.app->busy());
   EXPECT_EQ(h.fake.ui.statusLines().back(), "Working…");
-  EXPECT_FALSE(enabled(h, "Account…"));
+  EXPECT_FALSE(h.fake.ui.enabled("Account…"));
   h.writeStatus("waiting", "Server unreachable");
   h.app->start();
   h.fake.loop.advance(6.0);
@@ -51,7 +46,7 @@ TEST(EngineCommands, RunHoldsTheWatchAndTheIconAndAFollowUpKeepsThemHeld) {
   EXPECT_EQ(h.engine->runs.at(0).input, "input");
   EXPECT_NE(h.app->worker(), nullptr) << "at once, not at the next tick";
   EXPECT_EQ(h.fake.ui.statusLines().back(), "Server unreachable");
-  EXPECT_TRUE(enabled(h, "Account…"));
+  EXPECT_TRUE(h.fake.ui.enabled("Account…"));
 }
 
 // The protocol no flow may forget a step of: watch stopped and busy from the
@@ -70,7 +65,7 @@ TEST(EngineCommands, ASessionHoldsTheEngineUntilItsLastHolderLetsGo) {
     const std::shared_ptr<EngineSession> session = h.app->exclusiveSession();
     ASSERT_TRUE(session);
     seen.push_back(state());
-    EXPECT_FALSE(enabled(h, "Account…")) << "the menu shows it";
+    EXPECT_FALSE(h.fake.ui.enabled("Account…")) << "the menu shows it";
     EXPECT_EQ(h.app->exclusiveSession(), nullptr) << "one at a time";
     h.app->start();
     session->run(
@@ -86,7 +81,7 @@ TEST(EngineCommands, ASessionHoldsTheEngineUntilItsLastHolderLetsGo) {
   seen.push_back(state());
   EXPECT_EQ(seen, (std::vector<std::string>{"busy", "busy", "busy", "busy", "free watch"}));
   EXPECT_EQ(h.engine->watchesStarted, 2);
-  EXPECT_TRUE(enabled(h, "Account…"));
+  EXPECT_TRUE(h.fake.ui.enabled("Account…"));
   EXPECT_EQ(h.fake.ui.statusLines().back(), "Server unreachable") << "refreshed after its end";
 }
 

@@ -18,7 +18,7 @@ TEST(Launch, QuitsAtOnceWhenAnotherInstanceRuns) {
     h.launch();
     h.fake.loop.advance(10.0);
     EXPECT_EQ(h.fake.ui.terminations.size(), another ? 1u : 0u);
-    EXPECT_EQ(h.fake.ui.statusItemsCreated, another ? 0 : 1);
+    EXPECT_EQ(h.fake.ui.statusItem().menus.empty(), another);
     EXPECT_EQ(h.engine->watchesStarted, another ? 0 : 1);
   }
 }
@@ -30,7 +30,7 @@ TEST(Launch, WithoutConfigurationOffersSetupHalfASecondLaterAndStartsNothing) {
   EXPECT_EQ(h.fake.ui.statusLines(), std::vector<std::string>{"Quorvane"});
   h.fake.loop.advance(0.49);
   EXPECT_TRUE(h.fake.ui.alerts.empty());
-  h.fake.ui.expectAlert("Connect this computer", "Cancel");
+  h.fake.ui.expect({A, "Connect this computer", "Cancel"});
   h.fake.loop.advance(0.01);
   EXPECT_EQ(h.fake.system.registerCalls, 0);
   EXPECT_EQ(h.engine->watchesStarted, 0);
@@ -72,7 +72,7 @@ TEST(Launch, EnablesLoginOnlyForTheWholeArgumentAndLogsAFailure) {
     h.fake.system.registerError = c.error;
     h.launch();
     EXPECT_EQ(h.fake.system.registerCalls, c.registers ? 1 : 0) << ::testing::PrintToString(c.argv);
-    EXPECT_EQ(h.fake.system.logLines(),
+    EXPECT_EQ(h.fake.system.logged,
               c.error ? std::vector<std::string>{"Start at Login could not be enabled: " + *c.error}
                       : std::vector<std::string>{});
     EXPECT_TRUE(h.fake.ui.alerts.empty());

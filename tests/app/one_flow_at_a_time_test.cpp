@@ -9,37 +9,31 @@
 namespace quorvane::testing {
 namespace {
 
-// What a click could have changed.
+// What a click could have changed: engine runs, dialogs, files opened, login
+// item changes, the watch, busy, paused.
 std::string snapshot(const AppHarness& h) {
   const FakeUi& ui = h.fake.ui;
-  return "runs " + std::to_string(h.engine->runs.size()) + ", dialogs " +
-         std::to_string(ui.alerts.size() + ui.openPanels.size() + ui.savePanels.size()) +
-         ", opened " + std::to_string(ui.opened.size()) + ", login " +
-         std::to_string(h.fake.system.registerCalls + h.fake.system.unregisterCalls) + ", watch " +
-         std::to_string(h.workerPid()) + (h.app->busy() ? ", busy" : "") +
-         (h.app->paused() ? ", paused" : "");
+  return ::testing::PrintToString(std::tuple(
+      h.engine->runs.size(), ui.alerts.size() + ui.openPanels.size() + ui.savePanels.size(),
+      ui.opened.size(), h.fake.system.registerCalls + h.fake.system.unregisterCalls, h.workerPid(),
+      h.app->busy(), h.app->paused()));
 }
 
-bool enabled(const AppHarness& h, const std::string& title) {
-  const MenuItem* item = h.fake.ui.menuItem(title);
-  return item && item->enabled;
-}
-
-// Every command but Quit (all of them: `all`), as a host sends it, whatever its
-// menu shows; the menu itself must show whether the engine is busy.
+// Every command but Quit (all of them: `all`, else those the menu disables), as a
+// host sends it; the menu itself must show whether the engine is busy.
 void clickEverything(AppHarness& h, const std::string& state, bool all = true) {
-  EXPECT_EQ(enabled(h, "Account…") || enabled(h, "Set Up This Computer…"), !h.app->busy())
+  EXPECT_EQ(h.fake.ui.enabled("Account…") || h.fake.ui.enabled("Set Up This Computer…"),
+            !h.app->busy())
       << "the menu shown while " << state;
   for (const Command& command : commandTable()) {
-    if (command.action == MenuAction::quit) continue;
-    if (!all && enabled(h, command.title)) continue;
+    if (command.action == MenuAction::quit || (!all && h.fake.ui.enabled(command.title))) continue;
     const std::string before = snapshot(h);
     h.app->performMenuAction(command.action);
     EXPECT_EQ(snapshot(h), before) << command.title << " while " << state;
   }
+  if (!all) return;
   // Nor does a file opened meanwhile, should a platform hand one over.
   for (const char* file : {"/a.quorvane-server", "/an-invitation"}) {
-    if (!all) break;
     const std::string before = snapshot(h);
     h.app->applicationOpen({file});
     EXPECT_EQ(snapshot(h), before) << file << " opened while " << state;
@@ -136,10 +130,10 @@ TEST(OneFlowAtATime, QuitStillQuitsWhileADialogIsUp) {
   AppHarness h;
   h.configure();
   h.launch();
-  h.fake.ui.expectAlert("Sign in again", "Cancel").whileShown([&] {
-    h.app->performMenuAction(MenuAction::quit);
-    EXPECT_EQ(h.fake.ui.terminations.size(), 1u);
-  });
+  h.fake.ui.expect({A, "Sign in again", "Cancel", {}, -1, 0, [&] {
+                      h.app->performMenuAction(MenuAction::quit);
+                      EXPECT_EQ(h.fake.ui.terminations.size(), 1u);
+                    }});
   h.fake.ui.choose("Sign In Again…");
   EXPECT_EQ(h.app->worker(), nullptr) << "ending the flow starts no watch";
 }

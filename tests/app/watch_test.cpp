@@ -9,19 +9,14 @@
 namespace quorvane::testing {
 namespace {
 
-TEST(Watch, StartsNoSecondOneAndNoneWhilePausedBusyQuittingOrWithoutAFolder) {
+// Paused, busy and without a folder: in the tests of signing in again, engine
+// commands and launch.
+TEST(Watch, StartsNoSecondOneAndNoneWhileQuitting) {
   const struct {
     const char* name;
     std::function<void(AppHarness&)> given;
   } cases[] = {
-      {"no folder", [](AppHarness& h) { h.writeConfig(R"({"folder": 7})"); }},
       {"one running", [](AppHarness& h) { h.app->start(); }},
-      {"paused", [](AppHarness& h) { h.app->togglePause(); }},
-      {"a command running",
-       [](AppHarness& h) {
-         h.engine->hold("history");
-         h.app->run({"history"}, std::nullopt, {});
-       }},
       {"quitting", [](AppHarness& h) { h.app->applicationShouldTerminate(); }},
   };
   for (const auto& c : cases) {

@@ -1,13 +1,9 @@
 #!/usr/bin/env bash
-# Quorvane installed as a desktop application: `cmake --install` into a throwaway
-# prefix, the desktop entry and the file types as the desktop sees them, the
-# Debian package's contents, and, on a private X display with a tray, the
-# installed launcher running and a server connection file opened with xdg-open
-# reaching it.
+# Quorvane installed into a throwaway prefix: the desktop entry and file types as
+# the desktop sees them, the Debian package's contents, and on a private display
+# the installed launcher running and a file opened with xdg-open reaching it.
 #
-#   tests/e2e/install.sh <build dir>
-#
-# Logs stay in <build dir>/e2e-install.
+#   tests/e2e/install.sh <build dir>   (logs in <build dir>/e2e-install)
 set -euo pipefail
 [ $# -eq 1 ] || { echo "usage: $0 <build dir>" >&2; exit 2; }
 build=$(realpath "$1")

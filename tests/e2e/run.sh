@@ -1,15 +1,10 @@
 #!/usr/bin/env bash
-# The desktop application end to end, as a person meets it: on a private X display
-# with an XEmbed tray, from a copy of the bundle whose engine is the fake engine,
-# with a throwaway home. Configured: the icon, the menu, Quit. Unconfigured: a
-# server connection file handed over by a second launch signs in, and SIGTERM
-# while the result is shown quits in order. The About text is checked in the
-# core's tests, the single-instance rule by the hand-over here.
+# The desktop application as a person meets it, on a private X display with an
+# XEmbed tray, the fake engine in a copy of the bundle, a throwaway home.
+# Configured: the icon, the menu, Quit. Unconfigured: a server connection file
+# handed over by a second launch signs in; SIGTERM during an alert quits in order.
 #
-#   tests/e2e/run.sh <Quorvane.app> <fake-engine> <build dir>
-#
-# Screenshots and logs stay in <build dir>/e2e. Every process started here is
-# ended on the way out, also on failure.
+#   tests/e2e/run.sh <Quorvane.app> <fake-engine> <build dir>   (logs in <build dir>/e2e)
 set -euo pipefail
 [ $# -eq 3 ] || { echo "usage: $0 <Quorvane.app> <fake-engine> <build dir>" >&2; exit 2; }
 here=$(cd "$(dirname "$0")" && pwd)
@@ -34,15 +29,13 @@ running_watch() {
   return 1
 }
 
-# A window of the front end taller than `$1` (a menu, an alert, a panel), once it
-# is up; sets window. Else fails with `$2`.
+# A window of the front end taller than `$1` once it is up; sets window. Else fails with `$2`.
 await_window() {
   x11_wait_for 10 x11_app_window_taller_than "$1" || x11_fail "$2"
   read -r window _ < <(x11_app_window_taller_than "$1")
 }
 
-# Chooses the item `$1` places from the bottom of the menu (1: "Quit Quorvane"),
-# as a person with a keyboard would.
+# Chooses the item `$1` places from the bottom of the menu (1: "Quit Quorvane") by keyboard.
 choose_from_menu_bottom() {
   x11_click_tray_icon || x11_fail "could not click the tray icon"
   await_window 100 "a click on the icon opened no menu"
@@ -82,13 +75,13 @@ expect_orderly_end "\"Quit Quorvane\""
 grep -q "fake-engine: watching" "$support/sync.log" || x11_fail "no watch output in the sync log"
 x11_step "\"Quit Quorvane\" stopped the watch process"
 
-# Unconfigured: once the setup chooser is dismissed, a second launch hands over a
-# server connection file and the running instance signs in with it.
+# Unconfigured: the setup chooser dismissed, a second launch hands over a server
+# connection file and the running instance signs in with it.
 rm "$support/client.json"
 server_file="$work/Office.quorvane-server"
 echo '{}' >"$server_file"
 mkdir "$work/Chosen"
-echo '{"login": {"write_files": {"{--config}": {"folder": "{--folder}"}}}}' \
+printf '{"login": {"write_files": {"%s": {"folder": "%s"}}}}' "$support/client.json" "$work/Chosen" \
   >"$engine_dir/behaviour.json"
 "$app" >>"$X11_LOGS/app.log" 2>&1 &
 X11_APP_PID=$!

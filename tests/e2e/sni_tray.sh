@@ -1,12 +1,9 @@
 #!/usr/bin/env bash
 # The tray icon where panels show StatusNotifierItems (KDE Plasma, GNOME with the
-# AppIndicator extension, Xfce...): on a private X display and session bus, with
-# Debian's StatusNotifierWatcher and standalone tray as the host, the menu read
-# back over com.canonical.dbusmenu as every such host reads it.
+# AppIndicator extension, Xfce...), with Debian's watcher and standalone tray as
+# the host on a private display and bus; the menu read back over dbusmenu.
 #
-#   tests/e2e/sni_tray.sh <Quorvane.app> <fake-engine> <build dir>
-#
-# Logs and screenshots stay in <build dir>/e2e-sni.
+#   tests/e2e/sni_tray.sh <Quorvane.app> <fake-engine> <build dir>   (logs in <build dir>/e2e-sni)
 set -euo pipefail
 [ $# -eq 3 ] || { echo "usage: $0 <Quorvane.app> <fake-engine> <build dir>" >&2; exit 2; }
 here=$(cd "$(dirname "$0")" && pwd)

@@ -24,9 +24,7 @@ constexpr int kCycles = 1000;
 #endif
 
 std::size_t entries(const std::filesystem::path& folder) {
-  std::size_t count = 0;
-  for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder)) ++count;
-  return count;
+  return std::distance(std::filesystem::directory_iterator(folder), {});
 }
 
 std::size_t residentBytes() {

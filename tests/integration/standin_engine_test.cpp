@@ -96,14 +96,14 @@ struct Computer : AppHarness {
 
   // The person's answers once the flow knows the server: account, folder, result.
   void expectSignIn(const std::string& username, const std::string& password) {
-    fake.ui.expectAlert("Sign in to Quorvane").type(0, username).type(1, password).press("Sign In");
-    fake.ui.expectOpenPanel().choose(syncFolder());
-    fake.ui.expectAlert("Signed in");
+    fake.ui.expect({A, "Sign in to Quorvane", "Sign In", {{0, username}, {1, password}}});
+    fake.ui.expect({P, "", syncFolder()});
+    fake.ui.expect({A, "Signed in"});
   }
   // Launched, the person answers the setup chooser with `button`, then the dialogs
   // that `script` expects; the flow runs to its end.
   void connectAtLaunch(const std::string& button, const std::function<void()>& script) {
-    fake.ui.expectAlert("Connect this computer").press(button);
+    fake.ui.expect({A, "Connect this computer", button});
     script();
     launch();
     fake.loop.advance(0.5);
@@ -112,7 +112,7 @@ struct Computer : AppHarness {
   void signInAtLaunch(const Server& server, const std::string& username,
                       const std::string& password) {
     connectAtLaunch("Sign In", [&] {
-      fake.ui.expectOpenPanel().choose(server.connection);
+      fake.ui.expect({P, "", server.connection});
       expectSignIn(username, password);
     });
   }
@@ -169,8 +169,8 @@ TEST(StandInEngine, SignedInComputersSyncAndTheHistoryOfOneRestoresTheOthersVers
 
   // The first computer's history lists both versions, newest first, and restores
   // the older one.
-  first.fake.ui.expectAlert("Restore a file version").pick(1);
-  first.fake.ui.expectAlert("Version restored");
+  first.fake.ui.expect({A, "Restore a file version", "", {}, 1});
+  first.fake.ui.expect({A, "Version restored"});
   first.fake.ui.choose("Version History…");
   first.fake.loop.runUntilIdle();
   const auto& alerts = first.fake.ui.alerts;
@@ -193,12 +193,11 @@ TEST(StandInEngine, AUserTheAdministratorCreatesSignsInElsewhereAndAnInvitationP
   Computer admin;
   admin.signInAtLaunch(server, "ada", kAdaPassword);
   admin.waitForSync();
-  admin.fake.ui.expectAlert("Create a private user account")
-      .type(1, "bob")
-      .type(3, "Bob")
-      .type(5, kBobPassword)
-      .type(7, kBobPassword);
-  admin.fake.ui.expectAlert("Account created");
+  admin.fake.ui.expect({A,
+                        "Create a private user account",
+                        "",
+                        {{1, "bob"}, {3, "Bob"}, {5, kBobPassword}, {7, kBobPassword}}});
+  admin.fake.ui.expect({A, "Account created"});
   admin.fake.ui.choose("Create User…");
   admin.fake.loop.runUntilIdle();
 
@@ -209,9 +208,9 @@ TEST(StandInEngine, AUserTheAdministratorCreatesSignsInElsewhereAndAnInvitationP
 
   Computer laptop;
   laptop.connectAtLaunch("Use Pairing Invitation", [&] {
-    laptop.fake.ui.expectOpenPanel().choose(server.invite("ada"));
-    laptop.fake.ui.expectOpenPanel().choose(laptop.syncFolder());
-    laptop.fake.ui.expectAlert("Ready to sync");
+    laptop.fake.ui.expect({P, "", server.invite("ada")});
+    laptop.fake.ui.expect({P, "", laptop.syncFolder()});
+    laptop.fake.ui.expect({A, "Ready to sync"});
   });
   Json config = parseJson(readFile(laptop.config())).value_or(Json());
   EXPECT_EQ(config["invitation"]["account"]["username"], "ada");
@@ -219,19 +218,17 @@ TEST(StandInEngine, AUserTheAdministratorCreatesSignsInElsewhereAndAnInvitationP
   EXPECT_EQ(laptop.symbol(), "checkmark.icloud");
 
   // A new password signs the laptop out until it signs in again with it.
-  admin.fake.ui.expectAlert("Ada").press("Change Password…");
-  admin.fake.ui.expectAlert("Change your password")
-      .type(3, kAdaPassword)
-      .type(5, kNewPassword)
-      .type(7, kNewPassword);
-  admin.fake.ui.expectAlert("Account updated");
+  admin.fake.ui.expect({A, "Ada", "Change Password…"});
+  admin.fake.ui.expect(
+      {A, "Change your password", "", {{3, kAdaPassword}, {5, kNewPassword}, {7, kNewPassword}}});
+  admin.fake.ui.expect({A, "Account updated"});
   admin.fake.ui.choose("Account…");
   admin.fake.loop.runUntilIdle();
   EXPECT_FALSE(laptop.pass());
   laptop.fake.loop.advance(2.0);
   EXPECT_EQ(laptop.symbol(), "exclamationmark.icloud");
-  laptop.fake.ui.expectAlert("Sign in again").type(0, "ada").type(1, kNewPassword).press("Sign In");
-  laptop.fake.ui.expectAlert("Signed in");
+  laptop.fake.ui.expect({A, "Sign in again", "Sign In", {{0, "ada"}, {1, kNewPassword}}});
+  laptop.fake.ui.expect({A, "Signed in"});
   laptop.fake.ui.choose("Sign In Again…");
   laptop.fake.loop.runUntilIdle();
   EXPECT_TRUE(laptop.pass());

@@ -22,7 +22,7 @@ TEST(OpenFolder, OpensTheFolderAndWhateverRecoveryHoldsElseExplains) {
     if (there == "folder") std::filesystem::create_directories(recovered);
     if (there == "file") writeFile(recovered, "not a folder");
     const bool nothing = there == "nothing";
-    if (nothing) h.fake.ui.expectAlert("No recovered files yet");
+    if (nothing) h.fake.ui.expect({A, "No recovered files yet"});
     openFolder(h.flows());
     openRecovery(h.flows());
     std::vector<std::filesystem::path> opened{h.syncFolder()};
@@ -50,7 +50,7 @@ TEST(ToggleLogin, UnregistersOnlyWhenEnabledAndShowsTheNewStateOrWhyNot) {
     h.fake.system.loginStatus = c.before;
     h.fake.system.registerError = c.error;
     h.launch();
-    if (c.error) h.fake.ui.expectAlert("Login setting could not be changed");
+    if (c.error) h.fake.ui.expect({A, "Login setting could not be changed"});
     h.fake.ui.choose("Start at Login");
     EXPECT_EQ(h.fake.system.registerCalls, c.unregisters ? 0 : 1);
     EXPECT_EQ(h.fake.system.unregisterCalls, c.unregisters ? 1 : 0);

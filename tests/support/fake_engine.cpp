@@ -1,56 +1,36 @@
 // A stand-in for the sync engine. Each run appends one JSON line to journal.jsonl
-// (arguments, standard input when read, pid, open descriptors) and then behaves as
-// behaviour.json says for its sub-command (argv[1], else the entry "*"):
+// (its arguments, standard input, pid, open descriptors and signal masks) and then
+// does what behaviour.json says for its sub-command (argv[1], else "*"):
 //
-//   {"login": {"output": [{"stream": "err", "text": "bad password\n"}], "exit_code": 1},
-//    "watch": {"stdout": "ready\n", "ignore_sigterm": true, "run_until_terminated": true}}
+//   {"login": {"stderr": "bad password\n", "exit_code": 1},
+//    "watch": {"ignore_sigterm": true, "run_until_terminated": true}}
 //
-// Keys: "stdout", "stderr" (text, written in that order); "output" (chunks with
-// "stream" "out" or "err" and "text" or "hex", written in order after those);
-// "output_bytes" (that many bytes of 'a'..'z' repeated, on stdout); "exit_code";
-// "exit_without_reading" (else all of stdin is read, but by watch, whose stdin is the front end's);
-// "ignore_sigterm"; "sleep_seconds"; "run_until_terminated"; "crash_signal";
-// "write_files" ({path: content}, where
-// "{--option}" in either stands for the argument that follows --option; a non-string content is
-// written as JSON). Without a behaviour, watch prints one line and runs until SIGTERM, and
-// everything else prints nothing and exits 0.
-//
-// Both files live in the folder of argv[0] as invoked, so a symlink into a bundle
-// keeps its files beside it.
+// Keys: "stdout", "stderr", "exit_code", "ignore_sigterm", "run_until_terminated",
+// "crash_signal", "write_files" ({path: JSON}). Without one, watch prints a line and
+// runs until SIGTERM; anything else exits 0. Every command but watch, whose stdin
+// is the front end's, reads its input whole. Both files live beside argv[0].
 #include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>
 #include <cstdlib>
-#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <nlohmann/json.hpp>
-#include <optional>
-#include <sstream>
 #include <string>
 #include <vector>
 
 namespace {
 
 using Json = nlohmann::json;
-namespace fs = std::filesystem;
-
-fs::path homeFolder(const char* argv0) {
-  std::string invoked = argv0 ? argv0 : "";
-  auto slash = invoked.rfind('/');
-  if (slash == std::string::npos) return ".";
-  return invoked.substr(0, slash == 0 ? 1 : slash);
-}
 
 // A mask line of /proc/self/status ("SigIgn", "SigBlk") as its hex digits.
 std::string signalMask(const std::string& name) {
   std::ifstream status("/proc/self/status");
   for (std::string line; std::getline(status, line);) {
-    if (line.rfind(name + ":", 0) == 0)
+    if (line.starts_with(name + ":"))
       return line.substr(line.find_first_not_of(" \t", name.size() + 1));
   }
   return "";
@@ -59,170 +39,69 @@ std::string signalMask(const std::string& name) {
 std::vector<int> openDescriptors() {
   std::vector<int> fds;
   DIR* dir = ::opendir("/proc/self/fd");
-  if (!dir) return fds;
-  while (const dirent* entry = ::readdir(dir)) {
-    if (entry->d_name[0] == '.') continue;
-    int fd = std::atoi(entry->d_name);
-    if (fd != ::dirfd(dir)) fds.push_back(fd);
+  while (const dirent* entry = dir ? ::readdir(dir) : nullptr) {
+    if (entry->d_name[0] != '.' && std::atoi(entry->d_name) != ::dirfd(dir)) {
+      fds.push_back(std::atoi(entry->d_name));
+    }
   }
-  ::closedir(dir);
+  if (dir) ::closedir(dir);
   return fds;
 }
 
 void writeAll(int fd, const std::string& bytes) {
-  std::size_t done = 0;
-  while (done < bytes.size()) {
-    ssize_t written = ::write(fd, bytes.data() + done, bytes.size() - done);
-    if (written < 0 && errno == EINTR) continue;
-    if (written < 0) return;
-    done += static_cast<std::size_t>(written);
+  for (std::size_t done = 0; done < bytes.size();) {
+    const ssize_t written = ::write(fd, bytes.data() + done, bytes.size() - done);
+    if (written < 0 && errno != EINTR) return;
+    if (written > 0) done += static_cast<std::size_t>(written);
   }
 }
 
 std::string readAll(int fd) {
   std::string bytes;
   char buffer[65536];
-  for (;;) {
-    ssize_t got = ::read(fd, buffer, sizeof buffer);
-    if (got < 0 && errno == EINTR) continue;
-    if (got <= 0) return bytes;
-    bytes.append(buffer, static_cast<std::size_t>(got));
-  }
-}
-
-std::string toHex(const std::string& bytes) {
-  static const char digits[] = "0123456789abcdef";
-  std::string hex;
-  for (unsigned char byte : bytes) {
-    hex += digits[byte >> 4];
-    hex += digits[byte & 15];
-  }
-  return hex;
-}
-
-std::string fromHex(const std::string& hex) {
-  std::string bytes;
-  for (std::size_t i = 0; i + 1 < hex.size(); i += 2) {
-    bytes += static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16));
+  for (ssize_t got; (got = ::read(fd, buffer, sizeof buffer)) != 0;) {
+    if (got < 0 && errno != EINTR) break;
+    if (got > 0) bytes.append(buffer, static_cast<std::size_t>(got));
   }
   return bytes;
-}
-
-Json behaviourFor(const fs::path& folder, const std::string& subcommand) {
-  std::ifstream in(folder / "behaviour.json");
-  if (!in) return Json::object();
-  Json all = Json::parse(in);
-  if (all.contains(subcommand)) return all[subcommand];
-  if (all.contains("*")) return all["*"];
-  return Json::object();
-}
-
-// "{--config}" becomes the argument after "--config".
-std::string substitute(std::string text, const std::vector<std::string>& arguments) {
-  for (std::size_t i = 0; i + 1 < arguments.size(); ++i) {
-    if (arguments[i].rfind("--", 0) != 0) continue;
-    std::string placeholder = "{" + arguments[i] + "}";
-    for (auto at = text.find(placeholder); at != std::string::npos;
-         at = text.find(placeholder, at + arguments[i + 1].size())) {
-      text.replace(at, placeholder.size(), arguments[i + 1]);
-    }
-  }
-  return text;
-}
-
-Json startingState(const std::vector<std::string>& arguments) {
-  std::vector<int> fds = openDescriptors();  // before anything here opens a file
-  return {{"argv", arguments},
-          {"pid", ::getpid()},
-          {"fds", fds},
-          {"ignored_signals", signalMask("SigIgn")},
-          {"blocked_signals", signalMask("SigBlk")}};
-}
-
-void record(const fs::path& folder, Json entry, const std::optional<std::string>& input) {
-  if (input) {
-    entry["stdin"] = *input;
-    entry["stdin_hex"] = toHex(*input);
-  }
-  std::string line = entry.dump(-1, ' ', false, Json::error_handler_t::replace) + "\n";
-  int fd =
-      ::open((folder / "journal.jsonl").c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
-  if (fd < 0) return;
-  writeAll(fd, line);  // one write, so that engines running at once never interleave
-  ::close(fd);
-}
-
-void writeFiles(const Json& files, const std::vector<std::string>& arguments) {
-  for (const auto& [path, content] : files.items()) {
-    fs::path target = substitute(path, arguments);
-    if (target.has_parent_path()) fs::create_directories(target.parent_path());
-    std::ofstream out(target, std::ios::binary | std::ios::trunc);
-    out << substitute(content.is_string() ? content.get<std::string>() : content.dump(), arguments);
-  }
-}
-
-void writeOutput(const Json& behaviour) {
-  writeAll(STDOUT_FILENO, behaviour.value("stdout", ""));
-  writeAll(STDERR_FILENO, behaviour.value("stderr", ""));
-  for (const Json& chunk : behaviour.value("output", Json::array())) {
-    int fd = chunk.value("stream", "out") == "err" ? STDERR_FILENO : STDOUT_FILENO;
-    writeAll(fd, chunk.contains("hex") ? fromHex(chunk["hex"]) : chunk.value("text", ""));
-  }
-  std::size_t count = behaviour.value("output_bytes", std::size_t{0});
-  std::string block;
-  for (std::size_t i = 0; i < count; ++i) {
-    block += static_cast<char>('a' + i % 26);
-    if (block.size() == 1 << 16 || i + 1 == count) {
-      writeAll(STDOUT_FILENO, block);
-      block.clear();
-    }
-  }
-}
-
-void sleepFor(double seconds) {
-  timespec left{static_cast<time_t>(seconds),
-                static_cast<long>((seconds - static_cast<time_t>(seconds)) * 1e9)};
-  while (::nanosleep(&left, &left) != 0 && errno == EINTR) {
-  }
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::vector<std::string> arguments(argv + 1, argv + argc);
-  Json entry = startingState(arguments);
-  std::string subcommand = arguments.empty() ? "" : arguments[0];
-  fs::path folder = homeFolder(argv[0]);
+  const std::vector<std::string> arguments(argv + 1, argv + argc);
+  Json entry = {{"argv", arguments},
+                {"pid", ::getpid()},
+                {"fds", openDescriptors()},  // before anything here opens a file
+                {"ignored_signals", signalMask("SigIgn")},
+                {"blocked_signals", signalMask("SigBlk")}};
+  const std::string subcommand = arguments.empty() ? "" : arguments[0];
+  const std::filesystem::path folder = std::filesystem::path(argv[0]).parent_path();
 
-  Json behaviour;
-  try {
-    behaviour = behaviourFor(folder, subcommand);
-  } catch (const std::exception& error) {
-    std::fprintf(stderr, "fake-engine: bad behaviour.json: %s\n", error.what());
-    return 99;
-  }
-  bool watch = subcommand == "watch";
+  Json all = Json::object();
+  if (std::ifstream in(folder / "behaviour.json"); in) all = Json::parse(in);
+  const bool watch = subcommand == "watch";
+  Json behaviour = all.contains(subcommand) ? all[subcommand] : all.value("*", Json::object());
   if (behaviour.empty() && watch) {
     behaviour = {{"stdout", "fake-engine: watching\n"}, {"run_until_terminated", true}};
   }
-  int exitCode = behaviour.value("exit_code", 0);
   if (behaviour.value("ignore_sigterm", false)) ::signal(SIGTERM, SIG_IGN);
 
-  std::optional<std::string> input;
-  bool exitAtOnce = behaviour.value("exit_without_reading", false);
-  if (!exitAtOnce && !watch) input = readAll(STDIN_FILENO);
-  record(folder, std::move(entry), input);
-  if (exitAtOnce) return exitCode;
+  if (!watch) entry["stdin"] = readAll(STDIN_FILENO);
+  const int journal =
+      ::open((folder / "journal.jsonl").c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+  // One write, so that engines running at once never interleave their lines.
+  writeAll(journal, entry.dump(-1, ' ', false, Json::error_handler_t::replace) + "\n");
+  ::close(journal);
 
-  writeFiles(behaviour.value("write_files", Json::object()), arguments);
-  writeOutput(behaviour);
-  if (int signal = behaviour.value("crash_signal", 0)) {
+  const Json files = behaviour.value("write_files", Json::object());
+  for (const auto& [path, content] : files.items()) std::ofstream(path) << content.dump();
+  writeAll(STDOUT_FILENO, behaviour.value("stdout", ""));
+  writeAll(STDERR_FILENO, behaviour.value("stderr", ""));
+  if (const int signal = behaviour.value("crash_signal", 0)) {
     ::signal(signal, SIG_DFL);
     ::raise(signal);
   }
-  if (double seconds = behaviour.value("sleep_seconds", 0.0); seconds > 0) sleepFor(seconds);
-  if (behaviour.value("run_until_terminated", false)) {
-    for (;;) ::pause();
-  }
-  return exitCode;
+  while (behaviour.value("run_until_terminated", false)) ::pause();
+  return behaviour.value("exit_code", 0);
 }

@@ -6,40 +6,16 @@
 namespace quorvane::testing {
 
 struct FakeLoop::Timer {
-  Timer(double interval, std::function<void()> tick) : interval(interval), tick(std::move(tick)) {}
   double interval;
   std::function<void()> tick;
-  bool missed = false;  // a tick was withheld during a modal
 };
-
-namespace {
-
-// The application's handle; the loop's own references are weak.
-class TimerHandle : public RepeatingTimer {
- public:
-  explicit TimerHandle(std::shared_ptr<FakeLoop::Timer> timer) : timer_(std::move(timer)) {}
-
- private:
-  std::shared_ptr<FakeLoop::Timer> timer_;
-};
-
-}  // namespace
-
-FakeLoop::~FakeLoop() {
-  std::vector<std::thread> threads;
-  {
-    std::lock_guard lock(mutex_);
-    threads.swap(threads_);
-  }
-  for (auto& thread : threads) thread.join();
-}
 
 void FakeLoop::post(std::function<void()> block) {
   // Notified under the lock: a waiter thread posting its last report must be done
   // with the loop before the test, woken by it, can go on to destroy the loop.
   std::lock_guard lock(mutex_);
-  posted_.push_back(std::move(block));
-  changed_.notify_all();
+  queue_.push_back(std::move(block));
+  posted_.notify_all();
 }
 
 void FakeLoop::schedule(double at, std::function<void()> block) {
@@ -51,10 +27,15 @@ void FakeLoop::after(Seconds delay, std::function<void()> block) {
 }
 
 std::unique_ptr<RepeatingTimer> FakeLoop::repeat(Seconds interval, std::function<void()> tick) {
-  auto timer = std::make_shared<Timer>(interval.count(), std::move(tick));
-  timers_.push_back(timer);
+  // The application's handle owns the timer; the loop's own references are weak.
+  struct Handle : RepeatingTimer {
+    std::shared_ptr<Timer> timer;
+  };
+  auto timer = std::make_shared<Timer>(Timer{interval.count(), std::move(tick)});
   scheduleTick(timer, now_ + interval.count());
-  return std::make_unique<TimerHandle>(std::move(timer));
+  auto handle = std::make_unique<Handle>();
+  handle->timer = std::move(timer);
+  return handle;
 }
 
 void FakeLoop::scheduleTick(const std::shared_ptr<Timer>& timer, double at) {
@@ -62,35 +43,7 @@ void FakeLoop::scheduleTick(const std::shared_ptr<Timer>& timer, double at) {
     const std::shared_ptr<Timer> live = weak.lock();
     if (!live) return;
     scheduleTick(live, at + live->interval);
-    if (modalDepth_ > 0) {
-      live->missed = true;
-    } else {
-      live->tick();
-    }
-  });
-}
-
-void FakeLoop::endModal() {
-  if (--modalDepth_ > 0) return;
-  for (const auto& weak : timers_) {
-    const std::shared_ptr<Timer> timer = weak.lock();
-    if (!timer || !timer->missed) continue;
-    timer->missed = false;
-    schedule(now_, [weak] {
-      if (auto live = weak.lock()) live->tick();
-    });
-  }
-}
-
-void FakeLoop::background(std::function<void()> work) {
-  std::lock_guard lock(mutex_);
-  ++outstanding_;
-  threads_.emplace_back([this, work = std::move(work)]() mutable {
-    work();
-    work = nullptr;  // what it captured goes before the work counts as done
-    std::lock_guard lock(mutex_);
-    --outstanding_;
-    changed_.notify_all();
+    if (modalDepth_ == 0) live->tick();
   });
 }
 
@@ -99,9 +52,9 @@ void FakeLoop::runPosted() {
     std::function<void()> block;
     {
       std::lock_guard lock(mutex_);
-      if (posted_.empty()) return;
-      block = std::move(posted_.front());
-      posted_.pop_front();
+      if (queue_.empty()) return;
+      block = std::move(queue_.front());
+      queue_.pop_front();
     }
     block();
   }
@@ -127,24 +80,9 @@ void FakeLoop::advance(double seconds) {
   runPosted();
 }
 
-void FakeLoop::runUntilIdle() {
-  for (;;) {
-    advance(0);
-    std::unique_lock lock(mutex_);
-    if (posted_.empty() && outstanding_ == 0) break;
-    changed_.wait(lock, [this] { return !posted_.empty() || outstanding_ == 0; });
-  }
-  std::vector<std::thread> finished;
-  {
-    std::lock_guard lock(mutex_);
-    if (outstanding_ == 0) finished.swap(threads_);
-  }
-  for (auto& thread : finished) thread.join();
-}
-
 bool FakeLoop::waitForPost(std::chrono::milliseconds timeout) {
   std::unique_lock lock(mutex_);
-  return changed_.wait_for(lock, timeout, [this] { return !posted_.empty(); });
+  return posted_.wait_for(lock, timeout, [this] { return !queue_.empty(); });
 }
 
 }  // namespace quorvane::testing

@@ -1,7 +1,3 @@
-// FakeLoop loop;                        // the clock stands at kStartTime
-// loop.after(Seconds(0.5), [] {...});   // nothing runs yet
-// loop.advance(0.5); loop.runUntilIdle();  // runs it, then waits for background work
-
 #pragma once
 
 #include <chrono>
@@ -11,7 +7,6 @@
 #include <functional>
 #include <memory>
 #include <mutex>
-#include <thread>
 #include <vector>
 
 #include "platform/loop.h"
@@ -19,38 +14,34 @@
 namespace quorvane::testing {
 
 // A main loop with a virtual clock, driven by the test from its own thread, which
-// plays the main thread. Background work runs on real threads, because the engine
-// runner needs real processes; everything else happens only inside advance() and
-// runUntilIdle().
+// plays the main thread. Background work runs at once, on the caller's thread;
+// only the reports of ended child processes are posted from other threads.
+// Everything else happens inside advance().
 class FakeLoop : public Loop {
  public:
   static constexpr double kStartTime = 1'800'000'000.0;
 
   explicit FakeLoop(double startTime = kStartTime) : now_(startTime) {}
-  ~FakeLoop() override;  // waits for background work still running
-  FakeLoop(const FakeLoop&) = delete;
-  FakeLoop& operator=(const FakeLoop&) = delete;
 
   void post(std::function<void()> block) override;
   void after(Seconds delay, std::function<void()> block) override;
   std::unique_ptr<RepeatingTimer> repeat(Seconds interval, std::function<void()> tick) override;
-  void background(std::function<void()> work) override;
+  void background(std::function<void()> work) override { work(); }
   double secondsSince1970() const override { return now_; }
 
   // Moves the clock forward, running each delayed block and timer tick as its time
   // comes, in time order (at the same time, in the order scheduled), and the main
   // queue before and after each.
   void advance(double seconds);
-  // Runs what is due now and waits for background work, until nothing is pending.
-  void runUntilIdle();
+  // Runs what is due now.
+  void runUntilIdle() { advance(0); }
   // Waits until some thread has posted a block (true at once when one is pending);
   // false after `timeout`. Runs nothing.
   bool waitForPost(std::chrono::milliseconds timeout);
 
-  // Between these (a modal dialog, an open menu) timer ticks are withheld; the
-  // missed ones come as one tick once the last has ended. They nest.
+  // Between these (a modal dialog, an open menu) timer ticks are skipped. They nest.
   void beginModal() { ++modalDepth_; }
-  void endModal();
+  void endModal() { --modalDepth_; }
 
   struct Timer;
 
@@ -69,13 +60,10 @@ class FakeLoop : public Loop {
   std::uint64_t order_ = 0;
   int modalDepth_ = 0;
   std::vector<Timed> timed_;
-  std::vector<std::weak_ptr<Timer>> timers_;
 
   std::mutex mutex_;
-  std::condition_variable changed_;
-  std::deque<std::function<void()>> posted_;
-  std::size_t outstanding_ = 0;
-  std::vector<std::thread> threads_;
+  std::condition_variable posted_;
+  std::deque<std::function<void()>> queue_;
 };
 
 }  // namespace quorvane::testing

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -27,10 +26,7 @@ class FakeSystem : public System {
   int registerCalls = 0;
   int unregisterCalls = 0;
 
-  std::vector<std::string> logLines() const {
-    std::lock_guard lock(logMutex_);
-    return log_;
-  }
+  std::vector<std::string> logged;  // the application logs on the main thread only
 
   std::filesystem::path applicationSupportDirectory() const override { return supportDirectory; }
   std::filesystem::path homeDirectory() const override { return home; }
@@ -53,14 +49,7 @@ class FakeSystem : public System {
   std::optional<std::string> localizedHostName() const override { return hostName; }
   std::vector<std::string> arguments() const override { return argv; }
   int processIdentifier() const override { return kProcessId; }
-  void log(std::string_view line) override {
-    std::lock_guard lock(logMutex_);
-    log_.emplace_back(line);
-  }
-
- private:
-  mutable std::mutex logMutex_;
-  std::vector<std::string> log_;
+  void log(std::string_view line) override { logged.emplace_back(line); }
 };
 
 }  // namespace quorvane::testing

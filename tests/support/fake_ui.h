@@ -1,7 +1,7 @@
 #pragma once
 
-// ui.expectAlert("Sign in again").type(0, "ana").type(1, "secret");
-// ui.expect({Dialog::open, "Choose the folder to keep in sync"}).choose("/home/ana/Sync");
+// ui.expect({A, "Sign in again", "Sign In", {{0, "ana"}, {1, "secret"}}});
+// ui.expect({P, "Choose the folder to keep in sync", "/home/ana/Sync"});
 
 #include <deque>
 #include <filesystem>
@@ -29,17 +29,9 @@ struct Dialog {
   int item = -1;            // the item selected in the first pop-up, if any
   double thinkSeconds = 0;  // the clock moves on while it is up (posts and delayed blocks run)
   std::function<void()> look = {};  // called while it is up, before the answer
-
-  Dialog& press(std::string button) { return answer = std::move(button), *this; }
-  Dialog& choose(const std::filesystem::path& path) { return answer = path.string(), *this; }
-  Dialog& type(std::size_t field, std::string text) {
-    return typed.emplace_back(field, std::move(text)), *this;
-  }
-  Dialog& pick(int popUpItem) { return item = popUpItem, *this; }
-  Dialog& whileShown(std::function<void()> lookAround) {
-    return look = std::move(lookAround), *this;
-  }
 };
+
+inline constexpr Dialog::Kind A = Dialog::alert, P = Dialog::open, S = Dialog::save;
 
 struct StatusImage {
   std::string symbol;
@@ -64,11 +56,7 @@ class FakeUi : public Ui {
   explicit FakeUi(FakeLoop& loop) : loop_(loop) {}
   ~FakeUi() override;
 
-  Dialog& expect(Dialog dialog) { return expected_.emplace_back(std::move(dialog)); }
-  Dialog& expectAlert(std::string title, std::string button = {}) {
-    return expect({Dialog::alert, std::move(title), std::move(button)});
-  }
-  Dialog& expectOpenPanel() { return expect({Dialog::open, ""}); }
+  void expect(Dialog dialog) { expected_.push_back(std::move(dialog)); }
 
   // What the application did, in order.
   std::vector<Alert> alerts;
@@ -76,7 +64,6 @@ class FakeUi : public Ui {
   std::vector<SavePanel> savePanels;
   std::vector<std::filesystem::path> opened;
   int activations = 0;
-  int statusItemsCreated = 0;
   std::vector<TerminateReply> terminations;  // the delegate's answer to each terminate()
 
   // The delegate that terminate() and choose() talk to, as the real adapter does.
@@ -85,7 +72,11 @@ class FakeUi : public Ui {
   const StatusItemRecord& statusItem() const { return *item_; }
   const Menu& menu() const;  // the current one; empty before the first
   const MenuItem* menuItem(const std::string& title) const;  // in the current one
-  std::vector<std::string> statusLines() const;              // the first line of every menu set
+  bool enabled(const std::string& title) const {
+    const MenuItem* item = menuItem(title);
+    return item && item->enabled;
+  }
+  std::vector<std::string> statusLines() const;  // the first line of every menu set
 
   // Opens the menu, picks the enabled item with this title and, once the menu has
   // closed, sends its action; a missing or disabled item fails the test.

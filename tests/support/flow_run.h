@@ -19,7 +19,6 @@ namespace quorvane::testing {
 // up; without a suffix, neither. Paths in panel answers and in commands are written
 // with {config}, {folder} (the sync folder), {bundle} and {dir} (the harness's).
 using Step = Dialog;
-inline constexpr Dialog::Kind A = Dialog::alert, P = Dialog::open, S = Dialog::save;
 
 // One run of a flow against the engine in process, and what the person saw.
 struct FlowCase {

@@ -1,11 +1,11 @@
 #pragma once
 
-// ScriptedEngine engine(loop);
-// engine.reply("history", {2, "no server"});  // any other command: status 0, no text
-// engine.hold("restore");                     // runs until engine.finishHeld()
-
+#include <functional>
 #include <map>
+#include <memory>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "engine/engine.h"
@@ -34,30 +34,62 @@ class ScriptedEngine : public Engine {
   // The runs of `command` wait until finishHeld().
   void hold(const std::string& command) { held_[command]; }
   // The held commands complete (on the next turn of the loop); none is held after.
-  void finishHeld();
+  void finishHeld() {
+    for (auto& [command, completions] : std::exchange(held_, {})) {
+      for (auto& complete : completions) complete();
+    }
+  }
 
   std::vector<Run> runs;                       // every short command, in order
   std::optional<std::string> watchStartError;  // while set, the watch cannot start
   int watchesStarted = 0;
   // The running watch ends by itself; its report comes on the next turn of the loop.
-  void endWatch();
+  void endWatch() {
+    if (watch_.expired()) return;
+    watch_.reset();
+    loop_.post(ended_);
+  }
 
   void run(std::vector<std::string> arguments, std::optional<std::string> input,
-           Done done) override;
-  WatchStart startWatch(std::vector<std::string> arguments, int log,
-                        std::function<void()> ended) override;
+           Done done) override {
+    runs.push_back({std::move(arguments), std::move(input)});
+    const auto found = replies_.find(runs.back().arguments.at(0));
+    const Reply reply = found == replies_.end() ? Reply{} : found->second;
+    if (reply.effect) reply.effect(runs.back());
+    auto complete = [this, done = std::move(done), result = reply.result] {
+      loop_.post([done, result] { done(result); });
+    };
+    const auto held = held_.find(runs.back().arguments.at(0));
+    if (held == held_.end()) {
+      complete();
+    } else {
+      held->second.push_back(std::move(complete));
+    }
+  }
+  WatchStart startWatch(std::vector<std::string>, int, std::function<void()> ended) override {
+    if (watchStartError) return *watchStartError;
+    auto watch = std::make_unique<Watch>(1000 + ++watchesStarted);
+    watch_ = watch->alive;
+    ended_ = std::move(ended);
+    return watch;
+  }
 
  private:
-  class Watch;
-
-  Loop& loop_;
+  struct Watch : WatchProcess {
+    explicit Watch(int id) : id(id) {}
+    int pid() const override { return id; }
+    int id;
+    std::shared_ptr<bool> alive = std::make_shared<bool>();  // as long as the application keeps it
+  };
   struct Reply {
-    EngineResult result;
+    EngineResult result{0, ""};
     std::function<void(const Run&)> effect;
   };
+
+  Loop& loop_;
   std::map<std::string, Reply> replies_;
   std::map<std::string, std::vector<std::function<void()>>> held_;
-  Watch* watch_ = nullptr;  // the one running, owned by the application
+  std::weak_ptr<bool> watch_;  // the one running
   std::function<void()> ended_;
 };
 

@@ -1,10 +1,6 @@
 #include "platform/linux/host_name.h"
 
-#include <unistd.h>
-
 #include <gtest/gtest.h>
-
-#include "support/temp_dir.h"
 
 namespace quorvane {
 namespace {
@@ -26,16 +22,6 @@ TEST(HostName, IsThePrettyHostNameReadAsTheShellWould) {
       {"PRETTY_HOSTNAME=\"unterminated\n", std::nullopt},
   };
   for (const auto& c : cases) EXPECT_EQ(prettyHostName(c.content), c.expected) << c.content;
-}
-
-TEST(HostName, WithoutAPrettyOneIsTheSystemOne) {
-  char name[256] = {};
-  ASSERT_EQ(::gethostname(name, sizeof name - 1), 0);
-  testing::TempDir temp;
-  testing::writeFile(temp / "machine-info", "PRETTY_HOSTNAME=\n");
-  for (const char* file : {"machine-info", "missing"}) EXPECT_EQ(hostName(temp / file), name);
-  testing::writeFile(temp / "machine-info", "PRETTY_HOSTNAME=Desk\n");
-  EXPECT_EQ(hostName(temp / "machine-info"), "Desk");
 }
 
 }  // namespace

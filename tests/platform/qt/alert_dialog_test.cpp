@@ -8,6 +8,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "account/account_form.h"
+#include "history/version_list.h"
 #include "platform/qt/alert_dialog.h"
 #include "platform/qt/plain_text_view.h"
 #include "qt_test_support.h"
@@ -22,37 +24,16 @@ void key(QWidget* dialog, int code, const QString& text = {}) {
   QApplication::sendEvent(dialog->focusWidget() ? dialog->focusWidget() : dialog, &press);
 }
 
-AlertField field(AlertField::Kind kind, Frame frame, std::string text = {}) {
-  AlertField f;
-  f.kind = kind;
-  f.frame = frame;
-  f.text = std::move(text);
-  return f;
-}
-
-Alert credentials() {
-  AlertAccessory accessory{420, 116, {}, 1};
-  accessory.fields = {
-      field(AlertField::Kind::label, {0, 89, 420, 20}, "Username"),
-      field(AlertField::Kind::text, {0, 58, 420, 28}),
-      field(AlertField::Kind::label, {0, 31, 420, 20}, "Password"),
-      field(AlertField::Kind::secureText, {0, 0, 420, 28}),
-  };
-  return {"Sign in to Quorvane",
-          "Use the account <b>your</b> administrator created.",
-          {"Sign In", "Cancel"},
-          accessory};
-}
-
 TEST_F(AlertDialogTest, AnAlertShowsWhatItIsGivenAndReportsWhatThePersonDid) {
-  AlertField popUp = field(AlertField::Kind::popUp, {0, 0, 600, 28});
-  popUp.items = {"a.txt — 10:00 — Desk", "a.txt — 10:00 — Desk", "b.txt — 09:00 — Desk"};
-  popUp.selected = 2;
-  const Alert versions{"Restore a file version",
-                       "Pick one.",
-                       {"Restore Version", "Keep"},
-                       AlertAccessory{600, 28, {popUp}, std::nullopt}};
-  const std::vector<AlertFieldResult> untouched = {{"Username"}, {""}, {"Password"}, {""}};
+  const Alert form = AccountForm("Set up your account", "Use <b>your</b> name.", "",
+                                 AskCurrentPassword::no, AskDisplayName::no)
+                         .alert();
+  Alert versions = restoreDialog(
+      {{1, "a.txt — 10:00 — Desk"}, {2, "a.txt — 10:00 — Desk"}, {3, "b.txt — 09:00 — Desk"}});
+  versions.buttons = {"Restore Version", "Keep"};
+  versions.accessory->fields[0].selected = 2;
+  const std::vector<AlertFieldResult> untouched = {{"Username"},         {""}, {"Password"}, {""},
+                                                   {"Confirm password"}, {""}};
   const struct {
     const char* name;
     Alert alert;
@@ -61,24 +42,23 @@ TEST_F(AlertDialogTest, AnAlertShowsWhatItIsGivenAndReportsWhatThePersonDid) {
     std::vector<AlertFieldResult> fields;
   } cases[] = {
       {"typing starts in the first-focus field; Enter presses the first button",
-       credentials(),
+       form,
        [](AlertDialog& d) {
          // Frames count from the bottom left of the accessory; engine text is no markup.
          EXPECT_EQ(d.fields()[0]->geometry(), QRect(0, 7, 420, 20));
          EXPECT_EQ(d.fields()[3]->geometry(), QRect(0, 88, 420, 28));
          EXPECT_EQ(static_cast<QLineEdit*>(d.fields()[3])->echoMode(), QLineEdit::Password);
          EXPECT_EQ(d.findChild<PlainTextView*>("informativeText")->document()->toPlainText(),
-                   QString::fromStdString(credentials().informativeText));
+                   "Use <b>your</b> name.");
          for (QChar c : QString("alice")) key(&d, 0, c);
          static_cast<QLineEdit*>(d.fields()[3])->setText("correct horse");
          key(&d, Qt::Key_Return);
        },
        1000,
-       {{"Username"}, {"alice"}, {"Password"}, {"correct horse"}}},
-      {"Esc presses Cancel", credentials(), [](AlertDialog& d) { key(&d, Qt::Key_Escape); }, 1001,
+       {{"Username"}, {"alice"}, {"Password"}, {"correct horse"}, {"Confirm password"}, {""}}},
+      {"Esc presses Cancel", form, [](AlertDialog& d) { key(&d, Qt::Key_Escape); }, 1001,
        untouched},
-      {"closing the window is Cancel", credentials(), [](AlertDialog& d) { d.close(); }, 1001,
-       untouched},
+      {"closing the window is Cancel", form, [](AlertDialog& d) { d.close(); }, 1001, untouched},
       {"duplicate pop-up titles stay separate; without Cancel, Esc or a close does nothing",
        versions,
        [](AlertDialog& d) {

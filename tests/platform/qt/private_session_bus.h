@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDBusArgument>
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusPendingCall>
@@ -7,24 +8,21 @@
 #include <QProcess>
 #include <QProcessEnvironment>
 
+#include "platform/qt/dbus_tray_types.h"
 #include "qt_test_support.h"
 
 namespace quorvane::testing {
 
-// Sends `call` and lets the event loop run until the answer is in: a blocking call
-// would also block the objects of this process that have to answer it.
-inline QDBusMessage callAndWait(const QDBusConnection& connection, const QDBusMessage& call) {
-  QDBusPendingCall pending = connection.asyncCall(call);
-  processUntil([&] { return pending.isFinished(); });
-  return pending.reply();
-}
-
+// Calls a method and lets the event loop run until the answer is in: a blocking
+// call would also block the objects of this process that have to answer it.
 inline QDBusMessage callAndWait(const QDBusConnection& connection, const QString& service,
                                 const QString& path, const QString& interface,
                                 const QString& method, const QVariantList& arguments = {}) {
   QDBusMessage call = QDBusMessage::createMethodCall(service, path, interface, method);
   call.setArguments(arguments);
-  return callAndWait(connection, call);
+  QDBusPendingCall pending = connection.asyncCall(call);
+  processUntil([&] { return pending.isFinished(); });
+  return pending.reply();
 }
 
 // A property as a host reads it; invalid when there is no answer.
@@ -36,22 +34,33 @@ inline QVariant property(const QDBusConnection& connection, const QString& servi
   return qvariant_cast<QDBusVariant>(reply.arguments().front()).variant();
 }
 
+// The entries of the item's dbusmenu as a host fetches them: each id and label.
+inline std::vector<std::pair<int, std::string>> menuEntries(const QDBusConnection& host,
+                                                            const QString& service) {
+  const QDBusMessage reply = callAndWait(host, service, "/MenuBar", "com.canonical.dbusmenu",
+                                         "GetLayout", {0, -1, QStringList()});
+  dbus_tray::MenuLayout layout;
+  if (reply.arguments().size() == 2) qvariant_cast<QDBusArgument>(reply.arguments()[1]) >> layout;
+  std::vector<std::pair<int, std::string>> entries;
+  for (const auto& entry : layout.children) {
+    entries.emplace_back(entry.id, entry.properties.value("label").toString().toStdString());
+  }
+  return entries;
+}
+
 // A D-Bus session bus of a test's own, with the StatusNotifierWatcher from
-// Debian's status-notifier-item utilities on it. Every process it started ends
-// with it.
+// Debian's status-notifier-item utilities on it; both end with the object.
 class PrivateSessionBus {
  public:
   PrivateSessionBus() {
-    daemon_.setStandardErrorFile(QProcess::nullDevice());
     daemon_.start("dbus-daemon", {"--session", "--nofork", "--print-address=1"});
     if (!daemon_.waitForReadyRead(10000)) return;
     address_ = QString::fromUtf8(daemon_.readLine()).trimmed();
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert("DBUS_SESSION_BUS_ADDRESS", address_);
     watcher_.setProcessEnvironment(environment);
-    watcher_.setStandardErrorFile(QProcess::nullDevice());
     watcher_.start("status-notifier-watcher", QStringList());
-    // The watcher takes its name a moment before it answers on it.
+    // It takes its name a moment before it answers on it.
     const QDBusConnection bus = connect();
     running = processUntil([&] {
       return property(bus, kWatcher, "/StatusNotifierWatcher", kWatcher,
@@ -67,11 +76,8 @@ class PrivateSessionBus {
       process->waitForFinished(5000);
     }
   }
-  PrivateSessionBus(const PrivateSessionBus&) = delete;
-  PrivateSessionBus& operator=(const PrivateSessionBus&) = delete;
 
-  // The daemon and the watcher answer.
-  bool running = false;
+  bool running = false;  // the daemon and the watcher answer
 
   // A new connection to the bus, closed with the object.
   QDBusConnection connect() {

@@ -12,20 +12,6 @@
 #include "platform/qt/qt_loop.h"
 #include "platform/qt/qt_ui.h"
 
-namespace quorvane {
-
-// Readable failures: a menu entry as a person would see it.
-inline void PrintTo(const MenuItem& item, std::ostream* out) {
-  if (item.kind == MenuItem::Kind::separator) {
-    *out << "----";
-    return;
-  }
-  *out << '"' << item.title << '"' << (item.enabled ? "" : " disabled")
-       << (item.checked ? " checked" : "");
-}
-
-}  // namespace quorvane
-
 namespace quorvane::testing {
 
 // Lets the event loop run until `done` holds; false if it never did. The deadline
