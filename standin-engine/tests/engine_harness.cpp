@@ -5,6 +5,7 @@
 #include <netinet/in.h>
 #include <openssl/evp.h>
 #include <signal.h>
+#include <sqlite3.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -62,10 +63,12 @@ Outcome run_server(const std::vector<std::string>& arguments, const std::string&
   return run_program(QUORVANE_STANDIN_SERVER, arguments, input);
 }
 
-pid_t start_engine(const std::vector<std::string>& arguments) {
-  int nothing = open("/dev/null", O_RDWR | O_CLOEXEC);
-  pid_t child = spawn(QUORVANE_STANDIN_ENGINE, arguments, nothing, nothing);
+pid_t start_engine(const std::vector<std::string>& arguments, const fs::path& output) {
+  int nothing = open("/dev/null", O_RDONLY | O_CLOEXEC);
+  int out = open(output.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600);
+  pid_t child = spawn(QUORVANE_STANDIN_ENGINE, arguments, nothing, out);
   close(nothing);
+  close(out);
   return child;
 }
 
@@ -119,6 +122,16 @@ std::string sha256_of(const std::string& content) {
     hex += pair;
   }
   return hex;
+}
+
+void run_sql(const fs::path& database, const std::string& statements) {
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open(database.c_str(), &db), SQLITE_OK) << database;
+  sqlite3_busy_timeout(db, 10000);
+  char* error = nullptr;
+  EXPECT_EQ(sqlite3_exec(db, statements.c_str(), nullptr, nullptr, &error), SQLITE_OK) << error;
+  sqlite3_free(error);
+  sqlite3_close(db);
 }
 
 HomeServer::HomeServer(const fs::path& root, const std::string& name)

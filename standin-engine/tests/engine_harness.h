@@ -25,8 +25,9 @@ Outcome run_program(const std::string& program, const std::vector<std::string>& 
                     const std::vector<std::string>& environment = {});
 Outcome run_engine(const std::vector<std::string>& arguments, const std::string& input = "");
 Outcome run_server(const std::vector<std::string>& arguments, const std::string& input = "");
-// The engine started with its output discarded; the caller waits for it.
-pid_t start_engine(const std::vector<std::string>& arguments);
+// The engine started with its output into a file (discarded unless named); the
+// caller waits for it.
+pid_t start_engine(const std::vector<std::string>& arguments, const fs::path& output = "/dev/null");
 int wait_for(pid_t child);
 // A TCP port on 127.0.0.1 that nothing listens on now.
 int free_port();
@@ -36,6 +37,8 @@ void write_text(const fs::path& path, const std::string& text);
 // Every regular file below folder with its content, .quorvane left out.
 std::map<std::string, std::string> folder_contents(const fs::path& folder);
 std::string sha256_of(const std::string& content);
+// Runs SQL on a database the programs keep, for what a test cannot wait for.
+void run_sql(const fs::path& database, const std::string& statements);
 
 inline const std::string admin_password = "first administrator password";
 
