@@ -1,0 +1,174 @@
+// The sync folder misbehaving: files that cannot be examined, names too long for
+// the copies a pass makes, and the folder itself going away.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <functional>
+#include <thread>
+
+#include "engine_harness.h"
+
+namespace {
+
+// One pass as an ordinary user's engine: root's power to read past permissions dropped.
+Outcome pass_as_a_user(const Computer& computer) {
+  std::vector<std::string> pass = {"watch", "--config", computer.config, "--once"};
+  if (geteuid() != 0) return run_engine(pass);
+  pass.insert(pass.begin(),
+              {"--bounding-set=-dac_override,-dac_read_search", QUORVANE_STANDIN_ENGINE});
+  return run_program("/usr/bin/setpriv", pass);
+}
+
+// A file below enough folders that its whole path is longer than the system
+// allows; its path in the folder.
+std::string beyond_path_max(const fs::path& folder) {
+  const std::string name(200, 'd');
+  std::string path;
+  int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  while ((folder / path).string().size() < 4200) {
+    mkdirat(fd, name.c_str(), 0755);
+    int inner = openat(fd, name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    close(fd);
+    fd = inner;
+    path += name + "/";
+  }
+  int file = openat(fd, "deep.txt", O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+  EXPECT_EQ(write(file, "deep", 4), 4);
+  close(file);
+  close(fd);
+  return path + "deep.txt";
+}
+
+// Only "no such file" means deleted: what cannot be examined is named in the
+// status, nothing is recorded for it, and the rest of the folder still syncs.
+TEST_F(EngineTest, what_cannot_be_examined_is_named_and_never_taken_for_deleted) {
+  const struct {
+    const char* what;
+    std::function<std::string(const fs::path& folder)> spoil;  // the path named
+  } cases[] = {
+      {"a folder that cannot be read",
+       [](const fs::path& folder) {
+         chmod((folder / "kept").c_str(), 0);
+         return std::string("kept/");
+       }},
+      {"a file that cannot be read",
+       [](const fs::path& folder) {
+         write_text(folder / "unreadable.txt", "secret");
+         chmod((folder / "unreadable.txt").c_str(), 0);
+         return std::string("unreadable.txt");
+       }},
+      {"a path longer than the system allows", beyond_path_max},
+  };
+  const Computer admin = sign_in("admin");
+  int row = 0;
+  for (const auto& c : cases) {
+    const std::string user = "user" + std::to_string(row++), password = user + " password";
+    SCOPED_TRACE(c.what);
+    create_user(admin, user, password);
+    const Computer desk = sign_in(user + "-desk", user, password);
+    const Computer laptop = sign_in(user + "-laptop", user, password);
+    write_text(desk.folder / "kept" / "a.txt", "a");
+    write_text(desk.folder / "kept" / "b.txt", "b");
+    sync(desk);
+    sync(laptop);
+    const std::string named = c.spoil(desk.folder);
+    write_text(desk.folder / "elsewhere.txt", "still synced");
+    EXPECT_NE(pass_as_a_user(desk).status, 0);
+    EXPECT_EQ(status(desk)["state"], "incomplete");
+    EXPECT_TRUE(status(desk)["message"].get<std::string>().starts_with(named + ": Could not "))
+        << status(desk)["message"];
+    sync(laptop);
+    EXPECT_EQ(folder_contents(laptop.folder),
+              (std::map<std::string, std::string>{
+                  {"kept/a.txt", "a"}, {"kept/b.txt", "b"}, {"elsewhere.txt", "still synced"}}));
+    EXPECT_EQ(history(laptop).size(), 3u);
+    chmod((desk.folder / "kept").c_str(), 0755);
+    run_program("/bin/rm", {"-rf", desk.folder / std::string(200, 'd')});
+  }
+}
+
+// Conflict copies and recovery folders of files whose names are already long get
+// names that fit, their extension kept, and the files go on syncing.
+TEST_F(EngineTest, copies_of_files_with_long_names_get_names_that_fit) {
+  const std::string long_names[] = {std::string(244, 'n') + ".txt", [] {
+                                      std::string name;
+                                      while (name.size() < 250) name += "é";
+                                      return name + ".txt";
+                                    }()};
+  const Computer admin = sign_in("admin");
+  int row = 0;
+  for (bool conflict : {true, false}) {
+    for (const std::string& name : long_names) {
+      const std::string user = "user" + std::to_string(row++), password = user + " password";
+      SCOPED_TRACE(user);
+      create_user(admin, user, password);
+      const Computer desk = sign_in(user + "-desk", user, password);
+      const Computer laptop = sign_in(user + "-laptop", user, password);
+      // A file of that name, or a folder holding one.
+      const fs::path at = conflict ? desk.folder / name : desk.folder / name / "inside.txt";
+      write_text(at, "first");
+      sync(desk);
+      sync(laptop);
+      std::string kept;
+      if (conflict) {
+        write_text(desk.folder / name, "desk's");
+        write_text(laptop.folder / name, kept = "laptop's");
+      } else {  // a file now where the folder was, which holds a new file here
+        fs::remove_all(desk.folder / name);
+        write_text(desk.folder / name, "a file now");
+        write_text(laptop.folder / name / "new.txt", kept = "new here");
+      }
+      sync(desk);
+      sync(laptop);
+      sync(laptop);
+      sync(desk);
+      EXPECT_EQ(folder_contents(desk.folder), folder_contents(laptop.folder));
+      std::vector<fs::path> copies;
+      fs::path copied = conflict ? laptop.folder : laptop.folder / ".quorvane" / "recovered";
+      for (const auto& [path, content] : folder_contents(copied))
+        if (content == kept) copies.push_back(path);
+      ASSERT_EQ(copies.size(), 1u) << copied;
+      EXPECT_TRUE(copies[0].begin()->string().ends_with(".txt")) << copies[0];
+    }
+  }
+}
+
+// An unplugged disk, an empty folder left in its place: watch goes on, waiting,
+// syncs nothing into that folder, and syncs again once the disk is back.
+TEST_F(EngineTest, a_sync_folder_that_goes_away_is_waited_for_and_never_replaced) {
+  auto state_of = [](const Computer& computer) {
+    auto status = nlohmann::json::parse(read_text(computer.folder / ".quorvane" / "status.json"),
+                                        nullptr, false);
+    return status.is_object() ? status.value("state", "") : "";
+  };
+  auto eventually = [](const std::function<bool()>& condition) {
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (!condition() && std::chrono::steady_clock::now() < deadline)
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    return condition();
+  };
+  const Computer desk = sign_in("desk"), laptop = sign_in("laptop");
+  write_text(desk.folder / "a.txt", "a");
+  const fs::path log = root / "watch.log", away = root / "unplugged";
+  pid_t watch = start_engine({"watch", "--config", desk.config}, log);
+  ASSERT_TRUE(eventually([&] { return state_of(desk) == "synced"; }));
+  fs::rename(desk.folder, away);
+  fs::create_directory(desk.folder);
+  write_text(laptop.folder / "b.txt", "b");
+  sync(laptop);
+  EXPECT_TRUE(eventually([&] { return state_of(desk) == "waiting"; }));
+  EXPECT_NE(read_text(log).find("The sync folder " + desk.folder.string() + " is not there"),
+            std::string::npos);
+  EXPECT_TRUE(folder_contents(desk.folder).empty());
+  EXPECT_EQ(waitpid(watch, nullptr, WNOHANG), 0);
+  fs::remove_all(desk.folder);
+  fs::rename(away, desk.folder);
+  EXPECT_TRUE(eventually([&] { return fs::exists(desk.folder / "b.txt"); })) << read_text(log);
+  EXPECT_EQ(kill(watch, SIGTERM), 0);
+  EXPECT_EQ(wait_for(watch), 0);
+}
+
+}  // namespace
