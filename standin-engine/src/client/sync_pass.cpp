@@ -188,7 +188,9 @@ void SyncPass::perform(Step step, const std::string& path) {
           path, BaseEntry{agreed.revision, agreed.object, local_.files.at(path), agreed.checked});
     }
     case Step::resend:
-      return resend(path);
+      if (auto examined = examine(path); examined && examined->object == agreed_.at(path).object)
+        resend(path, *examined);
+      return;
   }
 }
 
@@ -226,6 +228,7 @@ void SyncPass::upload(const std::string& path, int64_t expected_revision) {
     // Read again, or touched, but not changed; gone elsewhere meanwhile.
     if (agreed->revision != expected_revision) return remove_here(path);
     base_.stage(path, BaseEntry{agreed->revision, object, file, checked});
+    if (wanted_.contains(object)) resend(path, *examined);
     return;
   }
   send(path, expected_revision, *examined);
@@ -294,10 +297,8 @@ void SyncPass::take_mode(const std::string& path, const RemoteVersion& version) 
 }
 
 // The server found its copy of this file's content damaged: send it again.
-void SyncPass::resend(const std::string& path) {
-  auto examined = examine(path);
-  if (!examined || examined->object != agreed_.at(path).object) return;
-  const LocalFile& file = examined->file;
-  uploads_.push_back({{path, 0, examined->object, file.size, file.mode}, file, 0, false});
+void SyncPass::resend(const std::string& path, const Examined& examined) {
+  const LocalFile& file = examined.file;
+  uploads_.push_back({{path, 0, examined.object, file.size, file.mode}, file, 0, false});
   upload_bytes_ += static_cast<uint64_t>(file.size);
 }

@@ -95,7 +95,7 @@ class SyncPass {
   void remove_here(const std::string& path);
   void resolve(const std::string& path, const RemoteVersion& version);
   void take_mode(const std::string& path, const RemoteVersion& version);
-  void resend(const std::string& path);
+  void resend(const std::string& path, const Examined& examined);
   void send_uploads();
   void fetch_downloads();
   void place(const Download& download, TempFile& content);
