@@ -260,12 +260,15 @@ void SyncPass::remove_here(const std::string& path) {
 void SyncPass::resolve(const std::string& path, const RemoteVersion& version) {
   auto examined = examine(path);
   if (!examined) return;
+  const BaseEntry* agreed = find(agreed_, path);
   if (examined->object == *version.object) {
+    // Read again, and not changed here: the new version can differ only in its mode.
+    if (agreed && agreed->object == examined->object && agreed->file.mode == examined->file.mode)
+      return take_mode(path, version);
     base_.stage(path,
                 BaseEntry{version.revision, examined->object, examined->file, examined->checked});
     return;
   }
-  const BaseEntry* agreed = find(agreed_, path);
   if (agreed && agreed->object == examined->object) {  // read again, and not changed here
     // Since a server that went back in time was rejoined, what is here is newer.
     if (agreed->revision < 0) return send(path, version.revision, *examined);
