@@ -33,7 +33,10 @@ TEST_F(EngineTest, revisions_history_and_restore) {
   sync(desk);
   EXPECT_EQ(read_text(desk.folder / "notes" / "plan.txt"), "good draft");
   fs::remove(desk.folder / "notes" / "plan.txt");
-  sync(desk);
+  EXPECT_NE(
+      command(desk, "watch", {"--once"})
+          .output.find("notes/plan.txt: deleted here; the deletion is recorded on Quorvane Home."),
+      std::string::npos);
 
   json listed = history(desk);
   ASSERT_EQ(listed.size(), 4u) << listed;
