@@ -15,14 +15,9 @@ TEST_F(EngineTest, a_damaged_object_is_named_and_repaired_by_a_computer_that_has
   const std::string named =
       "f.txt: Quorvane Home’s copy of this file is damaged; it arrives once a computer that has it "
       "sends it again.";
-  const Computer admin = sign_in("admin");
-  int row = 0;
   for (const auto& [found, written_long_ago] : cases) {
-    const std::string user = "user" + std::to_string(row++), password = user + " password";
+    const auto [user, password, desk, laptop] = new_household();
     SCOPED_TRACE(user);
-    create_user(admin, user, password);
-    const Computer desk = sign_in(user + "-desk", user, password);
-    const Computer laptop = sign_in(user + "-laptop", user, password);
     const std::string content = "precious words of " + user, digest = sha256_of(content);
     write_text(desk.folder / "f.txt", content);
     if (written_long_ago)

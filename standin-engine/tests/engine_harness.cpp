@@ -124,6 +124,13 @@ std::string sha256_of(const std::string& content) {
   return hex;
 }
 
+bool eventually(const std::function<bool()>& condition, std::chrono::seconds patience) {
+  auto deadline = std::chrono::steady_clock::now() + patience;
+  while (!condition() && std::chrono::steady_clock::now() < deadline)
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  return condition();
+}
+
 void run_sql(const fs::path& database, const std::string& statements) {
   sqlite3* db = nullptr;
   ASSERT_EQ(sqlite3_open(database.c_str(), &db), SQLITE_OK) << database;
@@ -216,6 +223,14 @@ Computer EngineTest::pair(const std::string& name, const std::string& username) 
                             computer.folder, "--config", computer.config});
   EXPECT_EQ(paired.status, 0) << paired.output;
   return computer;
+}
+
+Household EngineTest::new_household() {
+  if (!admin_) admin_ = sign_in("admin");
+  const std::string user = "user" + std::to_string(++households_), password = user + " password";
+  create_user(*admin_, user, password);
+  return {user, password, sign_in(user + "-desk", user, password),
+          sign_in(user + "-laptop", user, password)};
 }
 
 void EngineTest::create_user(const Computer& admin, const std::string& username,

@@ -6,9 +6,12 @@
 #include <gtest/gtest.h>
 #include <sys/types.h>
 
+#include <chrono>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <nlohmann/json.hpp>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -37,6 +40,9 @@ void write_text(const fs::path& path, const std::string& text);
 // Every regular file below folder with its content, .quorvane left out.
 std::map<std::string, std::string> folder_contents(const fs::path& folder);
 std::string sha256_of(const std::string& content);
+// Whether condition comes true within `patience`, looked at every millisecond.
+bool eventually(const std::function<bool()>& condition,
+                std::chrono::seconds patience = std::chrono::seconds(20));
 // Runs SQL on a database the programs keep, for what a test cannot wait for.
 void run_sql(const fs::path& database, const std::string& statements);
 
@@ -63,6 +69,13 @@ struct Computer {
   fs::path config;
 };
 
+// An account of its own, so that one table row's files stay out of the next,
+// and two of its computers signed in.
+struct Household {
+  std::string username, password;
+  Computer desk, laptop;
+};
+
 class EngineTest : public ::testing::Test {
  protected:
   EngineTest();
@@ -73,6 +86,8 @@ class EngineTest : public ::testing::Test {
   Computer sign_in(const std::string& name, const std::string& username = "ada",
                    const std::string& password = admin_password);
   Computer pair(const std::string& name, const std::string& username = "ada");
+  // "user1", "user2"…, made by an administrator's computer; theirs are "user1-desk"….
+  Household new_household();
   fs::path invitation_for(const std::string& username);
   void create_user(const Computer& admin, const std::string& username, const std::string& password);
   Outcome command(const Computer& computer, const std::string& name,
@@ -84,4 +99,8 @@ class EngineTest : public ::testing::Test {
 
   fs::path root;
   std::unique_ptr<HomeServer> home;
+
+ private:
+  std::optional<Computer> admin_;
+  int households_ = 0;
 };

@@ -5,9 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <functional>
-#include <thread>
 
 #include "engine_harness.h"
 
@@ -23,22 +21,18 @@ Outcome pass_as_a_user(const Computer& computer) {
 }
 
 // A file below enough folders that its whole path is longer than the system
-// allows; its path in the folder.
+// allows, made one folder at a time; its path in the folder.
 std::string beyond_path_max(const fs::path& folder) {
   const std::string name(200, 'd');
   std::string path;
-  int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  while ((folder / path).string().size() < 4200) {
-    mkdirat(fd, name.c_str(), 0755);
-    int inner = openat(fd, name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    close(fd);
-    fd = inner;
-    path += name + "/";
+  int at = open(folder.c_str(), O_RDONLY | O_CLOEXEC);
+  for (int depth = 0; depth < 21; ++depth, path += name + "/") {
+    mkdirat(at, name.c_str(), 0755);
+    int inner = openat(at, name.c_str(), O_RDONLY | O_CLOEXEC);
+    close(std::exchange(at, inner));
   }
-  int file = openat(fd, "deep.txt", O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
-  EXPECT_EQ(write(file, "deep", 4), 4);
-  close(file);
-  close(fd);
+  close(openat(at, "deep.txt", O_WRONLY | O_CREAT | O_CLOEXEC, 0644));
+  close(at);
   return path + "deep.txt";
 }
 
@@ -62,14 +56,9 @@ TEST_F(EngineTest, what_cannot_be_examined_is_named_and_never_taken_for_deleted)
        }},
       {"a path longer than the system allows", beyond_path_max},
   };
-  const Computer admin = sign_in("admin");
-  int row = 0;
   for (const auto& c : cases) {
-    const std::string user = "user" + std::to_string(row++), password = user + " password";
+    const auto [user, password, desk, laptop] = new_household();
     SCOPED_TRACE(c.what);
-    create_user(admin, user, password);
-    const Computer desk = sign_in(user + "-desk", user, password);
-    const Computer laptop = sign_in(user + "-laptop", user, password);
     write_text(desk.folder / "kept" / "a.txt", "a");
     write_text(desk.folder / "kept" / "b.txt", "b");
     sync(desk);
@@ -98,15 +87,10 @@ TEST_F(EngineTest, copies_of_files_with_long_names_get_names_that_fit) {
                                       while (name.size() < 250) name += "é";
                                       return name + ".txt";
                                     }()};
-  const Computer admin = sign_in("admin");
-  int row = 0;
   for (bool conflict : {true, false}) {
     for (const std::string& name : long_names) {
-      const std::string user = "user" + std::to_string(row++), password = user + " password";
+      const auto [user, password, desk, laptop] = new_household();
       SCOPED_TRACE(user);
-      create_user(admin, user, password);
-      const Computer desk = sign_in(user + "-desk", user, password);
-      const Computer laptop = sign_in(user + "-laptop", user, password);
       // A file of that name, or a folder holding one.
       const fs::path at = conflict ? desk.folder / name : desk.folder / name / "inside.txt";
       write_text(at, "first");
@@ -143,12 +127,6 @@ TEST_F(EngineTest, a_sync_folder_that_goes_away_is_waited_for_and_never_replaced
     auto status = nlohmann::json::parse(read_text(computer.folder / ".quorvane" / "status.json"),
                                         nullptr, false);
     return status.is_object() ? status.value("state", "") : "";
-  };
-  auto eventually = [](const std::function<bool()>& condition) {
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    while (!condition() && std::chrono::steady_clock::now() < deadline)
-      std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    return condition();
   };
   const Computer desk = sign_in("desk"), laptop = sign_in("laptop");
   write_text(desk.folder / "a.txt", "a");

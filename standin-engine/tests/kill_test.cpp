@@ -30,15 +30,10 @@ TEST_F(EngineTest, a_transfer_killed_on_either_side_is_redone_on_the_next_pass) 
   } cases[] = {{Side::server, true},          {Side::computer, true},
                {Side::server, false},         {Side::computer, false},
                {Side::server, true, SIGTERM}, {Side::server, false, SIGINT}};
-  const Computer admin = sign_in("admin");
-  int row = 0;
   for (const auto& c : cases) {
     // An account for each case, so that one case's files stay out of the next.
-    const std::string user = "user" + std::to_string(row++), password = user + " password";
+    const auto [user, password, desk, laptop] = new_household();
     SCOPED_TRACE(user);
-    create_user(admin, user, password);
-    Computer desk = sign_in(user + "-desk", user, password);
-    Computer laptop = sign_in(user + "-laptop", user, password);
     write_text(desk.folder / "big.bin", "first version");
     sync(desk);
     sync(laptop);
@@ -55,11 +50,8 @@ TEST_F(EngineTest, a_transfer_killed_on_either_side_is_redone_on_the_next_pass) 
         if (entry.file_size(error) > (1 << 20)) return true;
       return false;
     };
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-    bool caught = false;
-    while (!(caught = in_progress()) && std::chrono::steady_clock::now() < deadline)
-      std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    ASSERT_TRUE(caught) << "the transfer was never seen under way";
+    ASSERT_TRUE(eventually(in_progress, std::chrono::seconds(30)))
+        << "the transfer was never seen under way";
     if (c.killed == Side::server) {
       auto signalled = std::chrono::steady_clock::now();
       int status = home->stop(c.signal);
@@ -72,10 +64,7 @@ TEST_F(EngineTest, a_transfer_killed_on_either_side_is_redone_on_the_next_pass) 
     kill(watch, SIGKILL);
     wait_for(watch);
     // What the server was receiving is gone as soon as it knows the transfer dead.
-    deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    while (!fs::is_empty(home->data / "tmp") && std::chrono::steady_clock::now() < deadline)
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    EXPECT_TRUE(fs::is_empty(home->data / "tmp"));
+    EXPECT_TRUE(eventually([&] { return fs::is_empty(home->data / "tmp"); }));
     // Whole, old or new (a loaded machine may let the transfer end before the kill).
     std::string there = read_text(laptop.folder / "big.bin");
     EXPECT_TRUE(there == "first version" || there.size() == 256u << 20);

@@ -45,14 +45,9 @@ TEST_F(EngineTest, downloads_keep_in_recovery_only_what_the_server_lacks) {
        {{"f.txt", "version 1"}, {"dir", "now a file"}},
        {"new here"}},
   };
-  const Computer admin = sign_in("admin");
-  int row = 0;
   for (const auto& c : cases) {
-    const std::string user = "user" + std::to_string(row++), password = user + " password";
+    const auto [user, password, desk, laptop] = new_household();
     SCOPED_TRACE(c.story);
-    create_user(admin, user, password);
-    const Computer desk = sign_in(user + "-desk", user, password);
-    const Computer laptop = sign_in(user + "-laptop", user, password);
     write_text(desk.folder / "f.txt", "version 1");
     write_text(desk.folder / "dir" / "g.txt", "g");
     sync(desk);

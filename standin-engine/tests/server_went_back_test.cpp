@@ -12,14 +12,9 @@ TEST_F(EngineTest, a_server_restored_from_an_older_backup_is_rejoined_without_lo
   const struct {
     bool reissued;  // another computer records as many revisions as were lost, anew
   } cases[] = {{false}, {true}};
-  const Computer admin = sign_in("admin");
-  int row = 0;
   for (const auto& c : cases) {
-    const std::string user = "user" + std::to_string(row++), password = user + " password";
+    const auto [user, password, desk, laptop] = new_household();
     SCOPED_TRACE(user);
-    create_user(admin, user, password);
-    const Computer desk = sign_in(user + "-desk", user, password);
-    const Computer laptop = sign_in(user + "-laptop", user, password);
     write_text(desk.folder / "a.txt", "first");
     sync(desk);
     sync(laptop);

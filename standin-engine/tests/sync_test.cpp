@@ -1,5 +1,5 @@
 // Watch passes between computers: revisions, restore, what is not synced, the
-// status file and stopping. (Conflicts: with long names in folder_faults_test.)
+// status file and stopping.
 #include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>

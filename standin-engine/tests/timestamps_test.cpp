@@ -24,15 +24,10 @@ void write_keeping_time(const fs::path& file, const std::string& content) {
 
 TEST_F(EngineTest, changes_the_time_stamp_misses_are_found_by_reading_again) {
   enum class Edit { within_the_time_stamp_read, right_after_a_download, time_put_back_later };
-  const Computer admin = sign_in("admin");
-  int row = 0;
   for (Edit edit : {Edit::within_the_time_stamp_read, Edit::right_after_a_download,
                     Edit::time_put_back_later}) {
-    const std::string user = "user" + std::to_string(row++), password = user + " password";
+    const auto [user, password, desk, laptop] = new_household();
     SCOPED_TRACE(user);
-    create_user(admin, user, password);
-    const Computer desk = sign_in(user + "-desk", user, password);
-    const Computer laptop = sign_in(user + "-laptop", user, password);
     const fs::path file = desk.folder / "f.txt";
     write_text(file, "version 1");
     const timespec an_hour_ago[2] = {{time(nullptr) - 3600, 0}, {time(nullptr) - 3600, 0}};
