@@ -168,7 +168,7 @@ void SyncPass::perform(Step step, const std::string& path) {
     case Step::upload:
       return upload(path, latest);
     case Step::delete_on_server:
-      uploads_.push_back({{path, latest, std::nullopt, 0, 0}, {}, 0, true});
+      uploads_.push_back({{path, latest, std::nullopt, 0, 0}, {}, 0, true, false});
       return;
     case Step::download:
       downloads_.push_back({path, *there, local_.files.contains(path) && !held_by_server(path)});
@@ -200,10 +200,11 @@ void SyncPass::fail(const std::string& path, const std::string& why) {
   ++report_.failed;
 }
 
-// The content agreed for the path is in the server's history, whole.
+// The content agreed for the path is in the server's history, whole (not so
+// sure since a server that went back in time was rejoined).
 bool SyncPass::held_by_server(const std::string& path) const {
   const BaseEntry* agreed = find(agreed_, path);
-  return agreed && !wanted_.contains(agreed->object);
+  return agreed && agreed->revision >= 0 && !wanted_.contains(agreed->object);
 }
 
 std::optional<SyncPass::Examined> SyncPass::examine(const std::string& path) {
@@ -236,10 +237,13 @@ void SyncPass::upload(const std::string& path, int64_t expected_revision) {
 
 void SyncPass::send(const std::string& path, int64_t expected_revision, const Examined& examined) {
   const LocalFile& file = examined.file;
+  const BaseEntry* agreed = find(agreed_, path);
+  bool held = agreed && agreed->object == examined.object && held_by_server(path);
   uploads_.push_back({{path, expected_revision, examined.object, file.size, file.mode},
                       file,
                       examined.checked,
-                      true});
+                      true,
+                      held});
   upload_bytes_ += static_cast<uint64_t>(file.size);
 }
 
@@ -302,6 +306,6 @@ void SyncPass::take_mode(const std::string& path, const RemoteVersion& version) 
 // The server found its copy of this file's content damaged: send it again.
 void SyncPass::resend(const std::string& path, const Examined& examined) {
   const LocalFile& file = examined.file;
-  uploads_.push_back({{path, 0, examined.object, file.size, file.mode}, file, 0, false});
+  uploads_.push_back({{path, 0, examined.object, file.size, file.mode}, file, 0, false, false});
   upload_bytes_ += static_cast<uint64_t>(file.size);
 }

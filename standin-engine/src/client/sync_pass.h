@@ -77,6 +77,7 @@ class SyncPass {
     LocalFile file;
     int64_t checked = 0;
     bool record = true;  // false: only the content, for the server's damaged copy
+    bool held = false;   // the server holds the content: a new mode only
   };
   struct Download {
     std::string path;

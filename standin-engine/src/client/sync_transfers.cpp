@@ -37,7 +37,7 @@ void SyncPass::send_uploads() {
   batch(uploads.size(), [&] {
     std::vector<std::string> digests;
     for (const auto& upload : uploads)
-      if (upload.version.object) digests.push_back(*upload.version.object);
+      if (upload.version.object && !upload.held) digests.push_back(*upload.version.object);
     std::set<std::string> lacking, sending;
     for (auto& digest : remote_.missing(digests)) lacking.insert(digest);
     std::vector<Outgoing> outgoing;
