@@ -4,6 +4,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdlib>
+
 #include "cli.h"
 #include "digest.h"
 #include "local_folder.h"
@@ -215,7 +217,8 @@ std::optional<SyncPass::Examined> SyncPass::examine(const std::string& path) {
   if (!before) return std::nullopt;
   std::string digest = digest_of_file(file);
   if (stat_file(file) != before) return std::nullopt;  // the next pass reads it again
-  bool recent = before->mtime >= static_cast<int64_t>(started * 1e9) - stamp_steps;
+  // A time far ahead (a clock set wrong) cannot come again from a write after this read.
+  bool recent = std::abs(before->mtime - static_cast<int64_t>(started * 1e9)) < stamp_steps;
   return Examined{digest, *before, recent ? 0 : static_cast<int64_t>(started)};
 }
 
