@@ -164,12 +164,10 @@ void HomeServer::start() {
   pid = spawn(QUORVANE_STANDIN_SERVER, {"serve", "--data", data}, nothing, log);
   close(log);
   close(nothing);
-  auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-  while (read_text(log_file).find("is listening on", before) == std::string::npos) {
-    ASSERT_EQ(waitpid(pid, nullptr, WNOHANG), 0) << "the server ended: " << read_text(log_file);
-    ASSERT_LT(std::chrono::steady_clock::now(), deadline) << "the server did not start";
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  }
+  ASSERT_TRUE(eventually([&] {
+    return read_text(log_file).find("is listening on", before) != std::string::npos;
+  })) << "the server did not start: "
+      << read_text(log_file);
 }
 
 int HomeServer::stop(int signal) {
@@ -217,14 +215,6 @@ fs::path EngineTest::invitation_for(const std::string& username) {
   return invitation;
 }
 
-Computer EngineTest::pair(const std::string& name, const std::string& username) {
-  Computer computer = this->computer(name);
-  auto paired = run_engine({"pair", "--invitation", invitation_for(username), "--folder",
-                            computer.folder, "--config", computer.config});
-  EXPECT_EQ(paired.status, 0) << paired.output;
-  return computer;
-}
-
 Household EngineTest::new_household() {
   if (!admin_) admin_ = sign_in("admin");
   const std::string user = "user" + std::to_string(++households_), password = user + " password";
@@ -262,6 +252,16 @@ nlohmann::json EngineTest::history(const Computer& computer) {
 }
 
 nlohmann::json EngineTest::status(const Computer& computer) {
-  return nlohmann::json::parse(read_text(computer.folder / ".quorvane" / "status.json"), nullptr,
-                               false);
+  auto status = nlohmann::json::parse(read_text(computer.folder / ".quorvane" / "status.json"),
+                                      nullptr, false);
+  return status.is_object() ? status : nlohmann::json::object();
+}
+
+std::map<std::string, std::string> recovered(const Computer& computer) {
+  std::map<std::string, std::string> kept;
+  fs::path recovery = computer.folder / ".quorvane" / "recovered";
+  if (fs::exists(recovery))
+    for (auto& [path, content] : folder_contents(recovery))
+      if (!path.ends_with(".original-path.txt")) kept[path] = content;
+  return kept;
 }

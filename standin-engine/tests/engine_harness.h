@@ -68,6 +68,8 @@ struct Computer {
   fs::path folder;
   fs::path config;
 };
+// What a computer keeps in recovery, by path there, the records of original paths left out.
+std::map<std::string, std::string> recovered(const Computer& computer);
 
 // An account of its own, so that one table row's files stay out of the next,
 // and two of its computers signed in.
@@ -85,7 +87,6 @@ class EngineTest : public ::testing::Test {
   Computer computer(const std::string& name);
   Computer sign_in(const std::string& name, const std::string& username = "ada",
                    const std::string& password = admin_password);
-  Computer pair(const std::string& name, const std::string& username = "ada");
   // "user1", "user2"…, made by an administrator's computer; theirs are "user1-desk"….
   Household new_household();
   fs::path invitation_for(const std::string& username);
@@ -95,6 +96,7 @@ class EngineTest : public ::testing::Test {
   // One watch pass; the test fails unless it ends in sync.
   void sync(const Computer& computer);
   nlohmann::json history(const Computer& computer);
+  // The status file's members, none while it is not there.
   nlohmann::json status(const Computer& computer);
 
   fs::path root;

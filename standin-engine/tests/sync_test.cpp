@@ -1,12 +1,11 @@
-// Watch passes between computers: revisions, restore, what is not synced, the
-// status file and stopping.
-#include <signal.h>
+// Watch passes between computers: revisions, restore, what is not synced, and the
+// status file while the server cannot be reached or after it went back to an
+// older backup (nothing syncs until the person rejoins it, and rejoining loses
+// nothing).
 #include <sys/stat.h>
-#include <unistd.h>
 
-#include <chrono>
+#include <ctime>
 #include <set>
-#include <thread>
 
 #include "engine_harness.h"
 
@@ -119,23 +118,61 @@ TEST_F(EngineTest, the_status_file_says_synced_or_waiting_for_the_server) {
             (std::map<std::string, std::string>{{"kept.txt", "kept"}, {"new.txt", "new"}}));
 }
 
-TEST_F(EngineTest, sigterm_ends_watch_within_a_second_and_leaves_no_half_copy) {
-  Computer desk = sign_in("desk");
-  // A large sparse file, so that the signal comes in the middle of its upload.
-  fs::path big = desk.folder / "big.bin";
-  write_text(big, "");
-  fs::resize_file(big, 1ull << 30);
-  pid_t watch = start_engine({"watch", "--config", desk.config});
-  auto in_progress = [&] { return !fs::is_empty(home->data / "tmp"); };
-  while (!in_progress() && waitpid(watch, nullptr, WNOHANG) == 0)
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  ASSERT_TRUE(in_progress()) << "the upload ended before the signal";
-  auto signalled = std::chrono::steady_clock::now();
-  kill(watch, SIGTERM);
-  EXPECT_EQ(wait_for(watch), 0);
-  EXPECT_LT(std::chrono::steady_clock::now() - signalled, std::chrono::seconds(1));
-  EXPECT_TRUE(fs::is_empty(home->data / "objects"));
-  EXPECT_TRUE(history(desk).empty());
+TEST_F(EngineTest, a_server_restored_from_an_older_backup_is_rejoined_without_loss) {
+  const std::string went_back =
+      "Quorvane Home went back to an older state; nothing syncs until you rejoin (see the README).";
+  // Reissued: another computer records as many revisions as were lost, anew.
+  for (bool reissued : {false, true}) {
+    const auto [user, password, desk, laptop] = new_household();
+    SCOPED_TRACE(user);
+    write_text(desk.folder / "a.txt", "first");
+    sync(desk);
+    sync(laptop);
+    const fs::path backup = root / (user + "-backup");
+    home->stop();
+    fs::copy(home->data, backup, fs::copy_options::recursive);
+    home->start();
+    write_text(desk.folder / "a.txt", "second");
+    write_text(desk.folder / "b.txt", "new");
+    sync(desk);
+    sync(laptop);
+    home->stop();
+    fs::remove_all(home->data);
+    fs::rename(backup, home->data);
+    home->start();
+    const Computer tablet = sign_in(user + "-tablet", user, password);
+    sync(tablet);
+    if (reissued) {
+      write_text(tablet.folder / "a.txt", "tablet's");
+      write_text(tablet.folder / "c.txt", "tablet's own");
+      sync(tablet);
+    }
+    const size_t recorded = history(tablet).size();
+
+    for (const Computer* computer : {&desk, &laptop}) {
+      auto before = folder_contents(computer->folder);
+      EXPECT_NE(command(*computer, "watch", {"--once"}).status, 0);
+      EXPECT_EQ(status(*computer)["state"], "waiting");
+      EXPECT_EQ(status(*computer)["message"], went_back);
+      EXPECT_EQ(folder_contents(computer->folder), before);
+      EXPECT_FALSE(fs::exists(computer->folder / ".quorvane" / "recovered"));
+    }
+    EXPECT_EQ(history(tablet).size(), recorded);
+
+    for (const Computer* computer : {&desk, &laptop}) {
+      auto rejoined = command(*computer, "rejoin");
+      EXPECT_EQ(rejoined.status, 0) << rejoined.output;
+    }
+    for (const Computer* computer : {&desk, &laptop, &tablet, &desk}) sync(*computer);
+    std::map<std::string, std::string> expected = {{"a.txt", "second"}, {"b.txt", "new"}};
+    if (reissued) expected["c.txt"] = "tablet's own";
+    for (const Computer* computer : {&desk, &laptop, &tablet})
+      EXPECT_EQ(folder_contents(computer->folder), expected);
+    std::set<std::string> contents;
+    for (const auto& element : history(tablet))
+      if (element[1]["content"].is_string()) contents.insert(element[1]["content"]);
+    EXPECT_EQ(contents.contains(sha256_of("tablet's")), reissued);
+  }
 }
 
 }  // namespace
