@@ -95,11 +95,13 @@ TEST_F(EngineTest, conflict_copies_of_files_with_long_names_get_names_that_fit) 
     for (const Computer* computer : {&desk, &laptop, &laptop, &desk}) sync(*computer);
     auto contents = folder_contents(laptop.folder);
     EXPECT_EQ(folder_contents(desk.folder), contents);
-    ASSERT_EQ(contents.size(), 2u);
+    EXPECT_EQ(contents.size(), 2u);
     EXPECT_EQ(contents[name], "desk's");
     contents.erase(name);
-    EXPECT_EQ(contents.begin()->second, "laptop's");
-    EXPECT_TRUE(contents.begin()->first.ends_with(".txt")) << contents.begin()->first;
+    for (const auto& [copy, content] : contents) {
+      EXPECT_EQ(content, "laptop's");
+      EXPECT_TRUE(copy.ends_with(".txt")) << copy;
+    }
   }
 }
 
