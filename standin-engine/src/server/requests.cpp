@@ -116,7 +116,7 @@ std::optional<DeviceProof> parse_device_header(const std::string& header) {
   DeviceProof proof;
   const char* end = header.data() + space;
   auto [stop, error] = std::from_chars(header.data() + scheme.size(), end, proof.device);
-  if (error != std::errc() || stop != end) return std::nullopt;
+  if (error != std::errc() || stop != end || proof.device < 0) return std::nullopt;
   proof.secret = header.substr(space + 1);
   return proof;
 }
