@@ -1,5 +1,5 @@
 // The head of a request as it arrives at the server's port, with the parts the
-// server reads itself: the device's proof and the revision in the query.
+// server reads itself: the device's proof and the revisions in the query.
 #include <boost/beast/http.hpp>
 #include <cstddef>
 #include <cstdint>
@@ -20,7 +20,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (error || !parser.is_header_done()) return 0;
   const auto& request = parser.get();
   try {
-    parse_since(std::string(request.target()));
+    auto query = parse_changes_query(std::string(request.target()));
+    if (query.since < 0 || query.known < 0) __builtin_trap();
   } catch (const Refusal&) {
   }
   auto found = request.find(http::field::authorization);

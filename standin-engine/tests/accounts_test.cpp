@@ -53,6 +53,7 @@ TEST_F(EngineTest, sign_in_refusals_are_one_sentence_and_write_no_configuration)
   }
 }
 
+// An invitation pairs one computer, within a week.
 TEST_F(EngineTest, sign_in_and_an_invitation_for_one_computer_write_a_private_configuration) {
   Computer desk = sign_in("desk");
   auto config = json::parse(read_text(desk.config));
@@ -77,6 +78,9 @@ TEST_F(EngineTest, sign_in_and_an_invitation_for_one_computer_write_a_private_co
   EXPECT_NE(refused.status, 0);
   EXPECT_EQ(refused.output, "This invitation has already been used; ask for a new one.\n");
   EXPECT_FALSE(fs::exists(second.config));
+  invitation = invitation_for("ada");
+  run_sql(home->data / "catalogue.sqlite", "UPDATE invitations SET created = created - 8 * 86400");
+  EXPECT_EQ(pair_with(second).output, "This invitation has expired; ask for a new one.\n");
 }
 
 // Users an administrator creates sign in elsewhere and see only their own files; a

@@ -5,6 +5,7 @@
 #include <netinet/in.h>
 #include <openssl/evp.h>
 #include <signal.h>
+#include <sqlite3.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -62,10 +63,12 @@ Outcome run_server(const std::vector<std::string>& arguments, const std::string&
   return run_program(QUORVANE_STANDIN_SERVER, arguments, input);
 }
 
-pid_t start_engine(const std::vector<std::string>& arguments) {
-  int nothing = open("/dev/null", O_RDWR | O_CLOEXEC);
-  pid_t child = spawn(QUORVANE_STANDIN_ENGINE, arguments, nothing, nothing);
+pid_t start_engine(const std::vector<std::string>& arguments, const fs::path& output) {
+  int nothing = open("/dev/null", O_RDONLY | O_CLOEXEC);
+  int out = open(output.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600);
+  pid_t child = spawn(QUORVANE_STANDIN_ENGINE, arguments, nothing, out);
   close(nothing);
+  close(out);
   return child;
 }
 
@@ -121,6 +124,23 @@ std::string sha256_of(const std::string& content) {
   return hex;
 }
 
+bool eventually(const std::function<bool()>& condition, std::chrono::seconds patience) {
+  auto deadline = std::chrono::steady_clock::now() + patience;
+  while (!condition() && std::chrono::steady_clock::now() < deadline)
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  return condition();
+}
+
+void run_sql(const fs::path& database, const std::string& statements) {
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open(database.c_str(), &db), SQLITE_OK) << database;
+  sqlite3_busy_timeout(db, 10000);
+  char* error = nullptr;
+  EXPECT_EQ(sqlite3_exec(db, statements.c_str(), nullptr, nullptr, &error), SQLITE_OK) << error;
+  sqlite3_free(error);
+  sqlite3_close(db);
+}
+
 HomeServer::HomeServer(const fs::path& root, const std::string& name)
     : data(root / name),
       profile(root / (name + ".quorvane-server")),
@@ -144,12 +164,10 @@ void HomeServer::start() {
   pid = spawn(QUORVANE_STANDIN_SERVER, {"serve", "--data", data}, nothing, log);
   close(log);
   close(nothing);
-  auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-  while (read_text(log_file).find("is listening on", before) == std::string::npos) {
-    ASSERT_EQ(waitpid(pid, nullptr, WNOHANG), 0) << "the server ended: " << read_text(log_file);
-    ASSERT_LT(std::chrono::steady_clock::now(), deadline) << "the server did not start";
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  }
+  ASSERT_TRUE(eventually([&] {
+    return read_text(log_file).find("is listening on", before) != std::string::npos;
+  })) << "the server did not start: "
+      << read_text(log_file);
 }
 
 int HomeServer::stop(int signal) {
@@ -197,12 +215,12 @@ fs::path EngineTest::invitation_for(const std::string& username) {
   return invitation;
 }
 
-Computer EngineTest::pair(const std::string& name, const std::string& username) {
-  Computer computer = this->computer(name);
-  auto paired = run_engine({"pair", "--invitation", invitation_for(username), "--folder",
-                            computer.folder, "--config", computer.config});
-  EXPECT_EQ(paired.status, 0) << paired.output;
-  return computer;
+Household EngineTest::new_household() {
+  if (!admin_) admin_ = sign_in("admin");
+  const std::string user = "user" + std::to_string(++households_), password = user + " password";
+  create_user(*admin_, user, password);
+  return {user, password, sign_in(user + "-desk", user, password),
+          sign_in(user + "-laptop", user, password)};
 }
 
 void EngineTest::create_user(const Computer& admin, const std::string& username,
@@ -234,6 +252,16 @@ nlohmann::json EngineTest::history(const Computer& computer) {
 }
 
 nlohmann::json EngineTest::status(const Computer& computer) {
-  return nlohmann::json::parse(read_text(computer.folder / ".quorvane" / "status.json"), nullptr,
-                               false);
+  auto status = nlohmann::json::parse(read_text(computer.folder / ".quorvane" / "status.json"),
+                                      nullptr, false);
+  return status.is_object() ? status : nlohmann::json::object();
+}
+
+std::map<std::string, std::string> recovered(const Computer& computer) {
+  std::map<std::string, std::string> kept;
+  fs::path recovery = computer.folder / ".quorvane" / "recovered";
+  if (fs::exists(recovery))
+    for (auto& [path, content] : folder_contents(recovery))
+      if (!path.ends_with(".original-path.txt")) kept[path] = content;
+  return kept;
 }

@@ -6,9 +6,12 @@
 #include <gtest/gtest.h>
 #include <sys/types.h>
 
+#include <chrono>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <nlohmann/json.hpp>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -25,8 +28,9 @@ Outcome run_program(const std::string& program, const std::vector<std::string>& 
                     const std::vector<std::string>& environment = {});
 Outcome run_engine(const std::vector<std::string>& arguments, const std::string& input = "");
 Outcome run_server(const std::vector<std::string>& arguments, const std::string& input = "");
-// The engine started with its output discarded; the caller waits for it.
-pid_t start_engine(const std::vector<std::string>& arguments);
+// The engine started with its output into a file (discarded unless named); the
+// caller waits for it.
+pid_t start_engine(const std::vector<std::string>& arguments, const fs::path& output = "/dev/null");
 int wait_for(pid_t child);
 // A TCP port on 127.0.0.1 that nothing listens on now.
 int free_port();
@@ -36,6 +40,11 @@ void write_text(const fs::path& path, const std::string& text);
 // Every regular file below folder with its content, .quorvane left out.
 std::map<std::string, std::string> folder_contents(const fs::path& folder);
 std::string sha256_of(const std::string& content);
+// Whether condition comes true within `patience`, looked at every millisecond.
+bool eventually(const std::function<bool()>& condition,
+                std::chrono::seconds patience = std::chrono::seconds(20));
+// Runs SQL on a database the programs keep, for what a test cannot wait for.
+void run_sql(const fs::path& database, const std::string& statements);
 
 inline const std::string admin_password = "first administrator password";
 
@@ -59,6 +68,15 @@ struct Computer {
   fs::path folder;
   fs::path config;
 };
+// What a computer keeps in recovery, by path there, the records of original paths left out.
+std::map<std::string, std::string> recovered(const Computer& computer);
+
+// An account of its own, so that one table row's files stay out of the next,
+// and two of its computers signed in.
+struct Household {
+  std::string username, password;
+  Computer desk, laptop;
+};
 
 class EngineTest : public ::testing::Test {
  protected:
@@ -69,7 +87,8 @@ class EngineTest : public ::testing::Test {
   Computer computer(const std::string& name);
   Computer sign_in(const std::string& name, const std::string& username = "ada",
                    const std::string& password = admin_password);
-  Computer pair(const std::string& name, const std::string& username = "ada");
+  // "user1", "user2"…, made by an administrator's computer; theirs are "user1-desk"….
+  Household new_household();
   fs::path invitation_for(const std::string& username);
   void create_user(const Computer& admin, const std::string& username, const std::string& password);
   Outcome command(const Computer& computer, const std::string& name,
@@ -77,8 +96,13 @@ class EngineTest : public ::testing::Test {
   // One watch pass; the test fails unless it ends in sync.
   void sync(const Computer& computer);
   nlohmann::json history(const Computer& computer);
+  // The status file's members, none while it is not there.
   nlohmann::json status(const Computer& computer);
 
   fs::path root;
   std::unique_ptr<HomeServer> home;
+
+ private:
+  std::optional<Computer> admin_;
+  int households_ = 0;
 };

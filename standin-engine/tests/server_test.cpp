@@ -14,8 +14,8 @@ namespace {
 
 using nlohmann::json;
 
-// Bytes sent straight over TCP, and all that came back before the server closed.
-std::string over_tcp(const std::string& address, const std::string& bytes) {
+// A TCP connection to a loopback address, or -1.
+int connected_to(const std::string& address) {
   int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
   sockaddr_in to{};
   to.sin_family = AF_INET;
@@ -23,13 +23,21 @@ std::string over_tcp(const std::string& address, const std::string& bytes) {
   to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
   timeval patience{10, 0};
   setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &patience, sizeof patience);
+  if (connect(fd, reinterpret_cast<sockaddr*>(&to), sizeof to) == 0) return fd;
+  close(fd);
+  return -1;
+}
+
+// Bytes sent straight over TCP, and all that came back before the server closed.
+std::string over_tcp(const std::string& address, const std::string& bytes) {
+  int fd = connected_to(address);
   std::string answer;
-  if (connect(fd, reinterpret_cast<sockaddr*>(&to), sizeof to) == 0) {
+  if (fd >= 0) {
     (void)!write(fd, bytes.data(), bytes.size());
     char chunk[4096];
     for (ssize_t got; (got = read(fd, chunk, sizeof chunk)) > 0;) answer.append(chunk, got);
+    close(fd);
   }
-  close(fd);
   return answer;
 }
 
@@ -135,12 +143,8 @@ TEST_F(EngineTest, strangers_are_refused_and_others_still_served) {
             R"([{"path": ".quorvane/base.sqlite", "expected": 0, "object": null, "size": 0}])"),
        "lies outside the account’s folder."},
   };
-  int idle = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in to{};
-  to.sin_family = AF_INET;
-  to.sin_port = htons(static_cast<uint16_t>(std::stoi(home->address.substr(10))));
-  to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  ASSERT_EQ(connect(idle, reinterpret_cast<sockaddr*>(&to), sizeof to), 0);
+  int idle = connected_to(home->address);
+  ASSERT_GE(idle, 0);
   for (const auto& c : cases) {
     std::string answer =
         c.tls ? over_tls(home->address, c.request) : over_tcp(home->address, c.request);

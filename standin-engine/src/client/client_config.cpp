@@ -14,7 +14,7 @@ ClientConfig read_client_config(const fs::path& path) {
     return {document.at("folder").get<std::string>(), server_of(document),
             Credentials{device.at("id").get<int64_t>(), device.at("name").get<std::string>(),
                         device.at("secret").get<std::string>()},
-            document.value("invitation", json())};
+            document.value("invitation", json()), document.value("folder_id", "")};
   } catch (const json::exception&) {
     throw Failure(path.string() + " is not " + what + ".");
   }
@@ -26,6 +26,7 @@ void write_client_config(const fs::path& path, const ClientConfig& config) {
   document["device"] = {
       {"id", config.device.device}, {"name", config.device.name}, {"secret", config.device.secret}};
   if (!config.invitation.is_null()) document["invitation"] = config.invitation;
+  if (!config.folder_id.empty()) document["folder_id"] = config.folder_id;
   std::error_code error;
   if (fs::create_directories(path.parent_path(), error))
     fs::permissions(path.parent_path(), fs::perms::owner_all, error);

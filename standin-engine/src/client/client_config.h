@@ -20,6 +20,7 @@ struct ClientConfig {
   ServerRef server;
   Credentials device;
   nlohmann::json invitation;  // {"account": {...}} for a paired computer, else null
+  std::string folder_id;      // the mark in the folder's .quorvane; empty before marks
 };
 
 ClientConfig read_client_config(const fs::path& path);

@@ -17,7 +17,7 @@ using Commands = std::map<std::string, Command>;
 extern const Commands setup_commands;  // login, pair, relogin, export-profile
 extern const Commands
     account_commands;  // account-info, account-password, account-create, history, restore
-extern const Commands watch_commands;  // watch
+extern const Commands watch_commands;  // watch, rejoin
 
 // This computer's configuration, and its server reached in its device's name.
 struct Session {

@@ -33,16 +33,32 @@ json Remote::post(const std::string& target, const json& body) {
   return answer(client_.call(request("POST", target), body.dump()));
 }
 
-Changes Remote::changes(int64_t since) {
-  json reply = get("/v1/changes?since=" + std::to_string(since));
-  Changes changes{reply.at("latest").get<int64_t>(), {}};
-  for (const json& row : reply.at("files")) {
-    const json& object = row.at(2);
-    changes.files[row.at(0).get<std::string>()] = {
-        row.at(1).get<int64_t>(),
-        object.is_null() ? std::nullopt : std::optional(object.get<std::string>()),
-        row.at(3).get<int64_t>()};
+namespace {
+
+template <typename Value>
+std::optional<Value> optional_of(const json& value) {
+  return value.is_null() ? std::nullopt : std::optional(value.get<Value>());
+}
+
+// [path, revision, object or null, size, mode or null]
+RemoteVersion version_of(const json& row) {
+  return {row.at(1).get<int64_t>(), optional_of<std::string>(row.at(2)), row.at(3).get<int64_t>(),
+          optional_of<int64_t>(row.at(4))};
+}
+
+}  // namespace
+
+Changes Remote::changes(int64_t since, int64_t known) {
+  json reply =
+      get("/v1/changes?since=" + std::to_string(since) + "&known=" + std::to_string(known));
+  Changes changes{reply.at("latest").get<int64_t>(), {}, {}, {}};
+  for (const json& row : reply.at("files"))
+    changes.files[row.at(0).get<std::string>()] = version_of(row);
+  if (const json& at = reply.at("known"); !at.is_null()) {
+    RemoteVersion version = version_of(at);
+    changes.known = Landmark{version.revision, at.at(0).get<std::string>(), version.object};
   }
+  changes.wanted = reply.at("wanted").get<std::set<std::string>>();
   return changes;
 }
 
@@ -54,10 +70,12 @@ std::set<std::string> Remote::upload(const std::vector<Outgoing>& files) {
   uint64_t total = 0;
   for (const auto& file : files)
     total += pack_entry_header({file.digest, file.size}).size() + file.size;
+  std::set<std::string> torn;  // sent otherwise than they were hashed
   auto reply = client_.send(request("POST", "/v1/objects"), total, [&](const auto& write) {
     std::vector<char> chunk(1 << 20);
     for (const auto& file : files) {
       write(pack_entry_header({file.digest, file.size}));
+      Sha256 sent;
       // O_NONBLOCK: should a pipe have taken the file's place, opening it must not wait.
       Descriptor fd(::open(file.file.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
       for (uint64_t left = file.size; left > 0;) {
@@ -70,13 +88,22 @@ std::set<std::string> Remote::upload(const std::vector<Outgoing>& files) {
         // its size; its digest will not match, the server will not keep it, and
         // the next pass looks at it again.
         if (got <= 0) got = static_cast<ssize_t>(std::min<uint64_t>(chunk.size(), left));
-        write({chunk.data(), static_cast<size_t>(got)});
+        std::string_view data(chunk.data(), static_cast<size_t>(got));
+        write(data);
+        sent.update(data);
         left -= static_cast<uint64_t>(got);
         beat_while_copying();
       }
+      if (sent.finish() != file.digest) torn.insert(file.digest);
     }
   });
-  return answer(reply).at("stored").get<std::set<std::string>>();
+  auto stored = answer(reply).at("stored").get<std::set<std::string>>();
+  for (const auto& digest : torn) stored.erase(digest);
+  return stored;
+}
+
+void Remote::report_damaged(const std::vector<std::string>& digests) {
+  post("/v1/objects/damaged", digests);
 }
 
 std::vector<int64_t> Remote::record(const std::vector<NewVersion>& versions) {
@@ -85,7 +112,8 @@ std::vector<int64_t> Remote::record(const std::vector<NewVersion>& versions) {
     body.push_back({{"path", version.path},
                     {"expected", version.expected_revision},
                     {"object", version.object ? json(*version.object) : json(nullptr)},
-                    {"size", version.size}});
+                    {"size", version.size},
+                    {"mode", version.mode}});
   auto revisions = post("/v1/versions", body).at("revisions").get<std::vector<int64_t>>();
   if (revisions.size() != versions.size())
     throw Failure("Quorvane Home did not answer for every version.");

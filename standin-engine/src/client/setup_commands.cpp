@@ -6,6 +6,7 @@
 
 #include "cli.h"
 #include "commands.h"
+#include "folder_identity.h"
 
 using nlohmann::json;
 
@@ -48,8 +49,9 @@ int login(const Words& words) {
   ServerRef server = read_connection_file(arguments.value("--profile"));
   fs::path folder = sync_folder(arguments.value("--folder"), arguments.value("--config"));
   json reply = Remote(server).post("/v1/login", request);
-  write_client_config(arguments.value("--config"),
-                      {folder, server, credentials_of(reply.at("device")), nullptr});
+  write_client_config(
+      arguments.value("--config"),
+      {folder, server, credentials_of(reply.at("device")), nullptr, mark_folder(folder)});
   return 0;
 }
 
@@ -64,7 +66,8 @@ int pair(const Words& words) {
   write_client_config(arguments.value("--config"), {folder,
                                                     invitation.server,
                                                     credentials_of(reply.at("device")),
-                                                    {{"account", reply.at("account")}}});
+                                                    {{"account", reply.at("account")}},
+                                                    mark_folder(folder)});
   return 0;
 }
 

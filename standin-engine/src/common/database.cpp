@@ -50,6 +50,11 @@ std::optional<std::string> Statement::optional_text(int column) const {
   return text(column);
 }
 
+std::optional<int64_t> Statement::optional_integer(int column) const {
+  if (sqlite3_column_type(statement_.get(), column) == SQLITE_NULL) return std::nullopt;
+  return integer(column);
+}
+
 void Statement::bind_one(int index, double value) {
   check(sqlite3_bind_double(statement_.get(), index, value));
 }
@@ -61,6 +66,11 @@ void Statement::bind_one(int index, std::string_view value) {
 
 void Statement::bind_one(int index, const std::optional<std::string>& value) {
   if (value) return bind_one(index, std::string_view(*value));
+  check(sqlite3_bind_null(statement_.get(), index));
+}
+
+void Statement::bind_one(int index, const std::optional<int64_t>& value) {
+  if (value) return bind_one(index, *value);
   check(sqlite3_bind_null(statement_.get(), index));
 }
 

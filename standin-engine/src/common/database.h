@@ -26,6 +26,7 @@ class Statement {
   double real(int column) const { return sqlite3_column_double(statement_.get(), column); }
   std::string text(int column) const;
   std::optional<std::string> optional_text(int column) const;
+  std::optional<int64_t> optional_integer(int column) const;
 
  private:
   template <std::integral Integer>
@@ -37,6 +38,7 @@ class Statement {
   void bind_one(int index, const std::string& value) { bind_one(index, std::string_view(value)); }
   void bind_one(int index, const char* value) { bind_one(index, std::string_view(value)); }
   void bind_one(int index, const std::optional<std::string>& value);
+  void bind_one(int index, const std::optional<int64_t>& value);
   void check(int result) const;
 
   sqlite3* db_;

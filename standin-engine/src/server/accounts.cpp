@@ -47,6 +47,8 @@ void check_new_account(const NewAccount& account) {
       std::any_of(name.begin(), name.end(), unsuitable))
     throw Refusal(Kind::bad_request,
                   "A username needs 1 to 64 characters, no slash and no space at either end.");
+  // Bytes of UTF-8, as the front end's account form counts them, so that a
+  // password the form accepts is never refused here.
   if (account.password.size() < 12)
     throw Refusal(Kind::bad_request, "Use a password of at least 12 characters.");
   if (account.display_name.size() > 256)
@@ -103,8 +105,8 @@ Invitation Catalogue::invite(const std::string& username, const ServerRef& serve
   auto account = account_where("username = ?", username);
   if (!account) throw Failure("There is no account named " + username + " on Quorvane Home.");
   Invitation invitation{server, 0, random_hex(32)};
-  db_.run("INSERT INTO invitations (account, secret_digest) VALUES (?, ?)", account->id,
-          digest_of(invitation.secret));
+  db_.run("INSERT INTO invitations (account, secret_digest, created) VALUES (?, ?, ?)", account->id,
+          digest_of(invitation.secret), now_seconds());
   invitation.id = db_.last_insert_id();
   return invitation;
 }
@@ -112,12 +114,14 @@ Invitation Catalogue::invite(const std::string& username, const ServerRef& serve
 std::pair<Account, Credentials> Catalogue::accept(int64_t invitation, const std::string& secret,
                                                   const std::string& device_name) {
   Transaction transaction(db_);
-  auto row =
-      db_.query("SELECT account, secret_digest, used FROM invitations WHERE id = ?", invitation);
+  auto row = db_.query("SELECT account, secret_digest, used, created FROM invitations WHERE id = ?",
+                       invitation);
   if (!row.step() || !secret_matches(row.optional_text(1), secret))
     throw Refusal(Kind::unauthorized, "This invitation is not valid for Quorvane Home.");
   if (row.integer(2) != 0)
     throw Refusal(Kind::conflict, "This invitation has already been used; ask for a new one.");
+  if (now_seconds() - row.real(3) > invitation_lifetime)
+    throw Refusal(Kind::conflict, "This invitation has expired; ask for a new one.");
   db_.run("UPDATE invitations SET used = 1 WHERE id = ?", invitation);
   auto paired = *account_where("id = ?", row.integer(0));
   auto credentials = add_device(paired, device_name);

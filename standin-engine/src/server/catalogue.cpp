@@ -5,7 +5,7 @@
 
 namespace {
 
-constexpr int schema_version = 2;
+constexpr int schema_version = 3;
 
 constexpr const char* schema = R"(
   CREATE TABLE server (id TEXT NOT NULL, address TEXT NOT NULL);
@@ -24,7 +24,8 @@ constexpr const char* schema = R"(
     id INTEGER PRIMARY KEY,
     account INTEGER NOT NULL REFERENCES accounts (id),
     secret_digest TEXT NOT NULL,
-    used INTEGER NOT NULL DEFAULT 0);
+    used INTEGER NOT NULL DEFAULT 0,
+    created REAL NOT NULL DEFAULT 0);
   CREATE TABLE versions (
     revision INTEGER PRIMARY KEY AUTOINCREMENT,
     account INTEGER NOT NULL REFERENCES accounts (id),
@@ -32,21 +33,37 @@ constexpr const char* schema = R"(
     object TEXT,                 -- NULL records a deletion
     size INTEGER NOT NULL,
     time REAL NOT NULL,
-    device TEXT NOT NULL);
+    device TEXT NOT NULL,
+    mode INTEGER);               -- permission bits; NULL from before they travelled
   CREATE INDEX versions_by_path ON versions (account, path, revision);
   CREATE INDEX versions_by_revision ON versions (account, revision);
   CREATE TABLE stored (
     account INTEGER NOT NULL REFERENCES accounts (id),
     object TEXT NOT NULL,
     PRIMARY KEY (account, object)) WITHOUT ROWID;
-  PRAGMA user_version = 2;
+  PRAGMA user_version = 3;
 )";
 
-constexpr const char* version_columns = "revision, path, object, size, time, device";
+// From the catalogue of the first network server: permission bits per version,
+// and invitations that expire (those made before count from the upgrade).
+constexpr const char* upgrade_from_2 = R"(
+  ALTER TABLE versions ADD COLUMN mode INTEGER;
+  ALTER TABLE invitations ADD COLUMN created REAL NOT NULL DEFAULT 0;
+  UPDATE invitations SET created = unixepoch();
+  PRAGMA user_version = 3;
+)";
+
+constexpr const char* version_columns = "revision, path, object, size, time, device, mode";
 
 Version version_of(const Statement& row) {
-  return {row.integer(0), row.text(1), row.optional_text(2),
-          row.integer(3), row.real(4), row.text(5)};
+  return {row.integer(0), row.text(1), row.optional_text(2),   row.integer(3),
+          row.real(4),    row.text(5), row.optional_integer(6)};
+}
+
+int64_t schema_of(Database& db) {
+  auto row = db.query("SELECT user_version FROM pragma_user_version");
+  row.step();
+  return row.integer(0);
 }
 
 }  // namespace
@@ -78,9 +95,13 @@ Catalogue::Catalogue(const fs::path& data)
                         " holds no Quorvane Home; make one with “quorvane-server init”.");
         return Database(data / file_name, Database::Create::no, Database::Journal::write_ahead);
       }()) {
-  auto found =
-      db_.query("SELECT id, address, (SELECT user_version FROM pragma_user_version) FROM server");
-  if (!found.step() || found.integer(2) != schema_version)
+  if (schema_of(db_) == 2) {
+    Transaction transaction(db_);
+    if (schema_of(db_) == 2) db_.execute(upgrade_from_2);
+    transaction.commit();
+  }
+  auto found = db_.query("SELECT id, address FROM server");
+  if (!found.step() || schema_of(db_) != schema_version)
     throw Failure(data.string() + " was made by another version of Quorvane.");
   server_id_ = found.text(0);
   address_ = found.text(1);
@@ -89,7 +110,7 @@ Catalogue::Catalogue(const fs::path& data)
 std::vector<Version> Catalogue::changes(int64_t account, int64_t since) {
   // SQLite takes the bare columns from the row that holds the maximum.
   auto rows = db_.query(
-      "SELECT MAX(revision), path, object, size, time, device FROM versions "
+      "SELECT MAX(revision), path, object, size, time, device, mode FROM versions "
       "WHERE account = ? AND path IN (SELECT path FROM versions WHERE account = ? AND revision > "
       "?) "
       "GROUP BY path",
@@ -122,11 +143,12 @@ std::optional<Version> Catalogue::version(int64_t account, int64_t revision) {
   return version_of(row);
 }
 
-int64_t Catalogue::add_version(const Caller& caller, const std::string& path,
-                               const std::optional<std::string>& object, int64_t size) {
+int64_t Catalogue::add_version(const Caller& caller, const ProposedVersion& version) {
   db_.run(
-      "INSERT INTO versions (account, path, object, size, time, device) VALUES (?, ?, ?, ?, ?, ?)",
-      caller.account.id, path, object, size, now_seconds(), caller.device_name);
+      "INSERT INTO versions (account, path, object, size, time, device, mode) "
+      "VALUES (?, ?, ?, ?, ?, ?, ?)",
+      caller.account.id, version.path, version.object, version.size, now_seconds(),
+      caller.device_name, version.mode);
   return db_.last_insert_id();
 }
 
@@ -141,8 +163,7 @@ std::vector<int64_t> Catalogue::record(const Caller& caller,
     latest.step();
     bool current = latest.integer(0) == proposed.expected_revision;
     bool whole = !proposed.object || holds(caller.account.id, *proposed.object);
-    revisions.push_back(
-        current && whole ? add_version(caller, proposed.path, proposed.object, proposed.size) : 0);
+    revisions.push_back(current && whole ? add_version(caller, proposed) : 0);
   }
   transaction.commit();
   return revisions;
@@ -150,7 +171,8 @@ std::vector<int64_t> Catalogue::record(const Caller& caller,
 
 int64_t Catalogue::restore(const Caller& caller, const Version& version) {
   Transaction transaction(db_);
-  int64_t revision = add_version(caller, version.path, version.object, version.size);
+  int64_t revision =
+      add_version(caller, {version.path, 0, version.object, version.size, version.mode});
   transaction.commit();
   return revision;
 }

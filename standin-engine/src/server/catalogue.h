@@ -49,6 +49,7 @@ struct Version {
   int64_t size = 0;
   double time = 0;
   std::string device;
+  std::optional<int64_t> mode;  // permission bits; none from before they travelled
 };
 
 // A change a computer asks to record: accepted only when the path's latest
@@ -58,7 +59,11 @@ struct ProposedVersion {
   int64_t expected_revision = 0;
   std::optional<std::string> object;
   int64_t size = 0;
+  std::optional<int64_t> mode;
 };
+
+// An invitation pairs a computer within a week of being made, or not at all.
+inline constexpr double invitation_lifetime = 7 * 24 * 3600;
 
 // A username of 1 to 64 characters, no slash, no control character and no
 // space at either end; a password of at least 12 bytes.
@@ -124,8 +129,7 @@ class Catalogue {
 
  private:
   std::optional<Account> account_where(const char* condition, const auto& value);
-  int64_t add_version(const Caller& caller, const std::string& path,
-                      const std::optional<std::string>& object, int64_t size);
+  int64_t add_version(const Caller& caller, const ProposedVersion& version);
 
   Database db_;
   std::string server_id_;

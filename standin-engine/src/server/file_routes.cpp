@@ -13,18 +13,30 @@ namespace {
 
 json version_row(const Version& version) {
   return {version.path, version.revision, version.object ? json(*version.object) : json(nullptr),
-          version.size};
+          version.size, version.mode ? json(*version.mode) : json(nullptr)};
 }
 
+// What changed since a revision; the version at the revision the computer knows,
+// so that it can tell a server restored from an older backup; and the objects
+// this account stored that were found damaged, for a computer that has them.
 void changes(Call& call) {
-  int64_t since = parse_since(call.exchange.target());
+  auto [since, known] = parse_changes_query(call.exchange.target());
   int64_t account = call.device().account.id;
   // The latest revision first: a version added meanwhile comes again next time.
   int64_t latest = call.catalogue.latest_revision(account);
   json files = json::array();
   for (const Version& version : call.catalogue.changes(account, since))
     files.push_back(version_row(version));
-  call.reply({{"latest", latest}, {"files", std::move(files)}});
+  json at_known = nullptr;
+  if (auto version = known ? call.catalogue.version(account, known) : std::nullopt)
+    at_known = version_row(*version);
+  json wanted = json::array();
+  for (const auto& object : call.service.objects.wanted())
+    if (call.catalogue.holds(account, object)) wanted.push_back(object);
+  call.reply({{"latest", latest},
+              {"files", std::move(files)},
+              {"known", std::move(at_known)},
+              {"wanted", std::move(wanted)}});
 }
 
 void history(Call& call) {
@@ -51,11 +63,23 @@ void restore(Call& call) {
   call.reply({{"path", version->path}, {"time", version->time}, {"revision", restored}});
 }
 
+// An object this account stored is read through before the computer is told it
+// need not send it, so that a whole copy replaces a damaged one.
 void missing(Call& call) {
   json lacking = json::array();
   for (const auto& digest : parse_digests(call.body()))
-    if (!call.catalogue.holds(call.device().account.id, digest)) lacking.push_back(digest);
+    if (!call.catalogue.holds(call.device().account.id, digest) ||
+        !call.service.objects.check(digest))
+      lacking.push_back(digest);
   call.reply(lacking);
+}
+
+// A computer found these objects damaged on arrival: each is checked, and set
+// aside when it is, until a computer that has the content sends it again.
+void damaged(Call& call) {
+  for (const auto& digest : parse_digests(call.body()))
+    if (call.catalogue.holds(call.device().account.id, digest)) call.service.objects.check(digest);
+  call.reply(json::object());
 }
 
 void receive(Call& call) {
@@ -75,21 +99,25 @@ void receive(Call& call) {
   call.reply({{"stored", stored}});
 }
 
+// An object this account stored that is lost or set aside is left out of the
+// pack: the computer names the files it could not have.
 void send(Call& call) {
-  auto digests = parse_digests(call.body());
+  std::vector<std::pair<std::string, uint64_t>> objects;
   uint64_t total = 0;
-  for (const auto& digest : digests) {
-    auto object = call.catalogue.holds(call.device().account.id, digest)
-                      ? call.service.objects.open(digest)
-                      : std::nullopt;
-    if (!object)
+  for (const auto& digest : parse_digests(call.body())) {
+    if (!call.catalogue.holds(call.device().account.id, digest))
       throw Refusal(Kind::not_found, "Quorvane Home does not hold the object " + digest + ".");
+    auto object = call.service.objects.open(digest);
+    if (!object) continue;
+    objects.emplace_back(digest, object->second);
     total += pack_entry_header({digest, object->second}).size() + object->second;
   }
   call.exchange.begin_stream(total);
   std::vector<char> chunk(1 << 20);
-  for (const auto& digest : digests) {
-    auto [file, size] = *call.service.objects.open(digest);
+  for (const auto& [digest, promised] : objects) {
+    auto object = call.service.objects.open(digest);
+    if (!object || object->second != promised) throw ConnectionLost{};  // set aside meanwhile
+    auto& [file, size] = *object;
     call.exchange.write(pack_entry_header({digest, size}));
     for (uint64_t left = size; left > 0;) {
       ssize_t got = ::read(file.get(), chunk.data(), std::min<uint64_t>(chunk.size(), left));
@@ -108,8 +136,8 @@ void record(Call& call) {
 }  // namespace
 
 const std::vector<Route> file_routes = {
-    {"GET", "/v1/changes", true, changes},  {"GET", "/v1/history", true, history},
-    {"POST", "/v1/restore", true, restore}, {"POST", "/v1/objects/missing", true, missing},
-    {"POST", "/v1/objects", true, receive}, {"POST", "/v1/objects/fetch", true, send},
-    {"POST", "/v1/versions", true, record},
+    {"GET", "/v1/changes", true, changes},          {"GET", "/v1/history", true, history},
+    {"POST", "/v1/restore", true, restore},         {"POST", "/v1/objects/missing", true, missing},
+    {"POST", "/v1/objects", true, receive},         {"POST", "/v1/objects/fetch", true, send},
+    {"POST", "/v1/objects/damaged", true, damaged}, {"POST", "/v1/versions", true, record},
 };

@@ -2,11 +2,15 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
 
 #include "cli.h"
+#include "digest.h"
 
 ObjectStore::ObjectStore(const fs::path& data)
-    : objects_(data / "objects"), temporaries_(data / "tmp") {}
+    : objects_(data / "objects"), temporaries_(data / "tmp"), damaged_(data / "damaged") {}
 
 void ObjectStore::create(const fs::path& data) {
   for (const char* part : {"objects", "tmp"}) {
@@ -26,6 +30,7 @@ bool ObjectStore::receive(PackReader& pack, const PackEntry& entry) const {
     fail_on("create", target.parent_path());
   // Equal names mean equal contents; a whole copy replaces one that may be damaged.
   temp.publish(target, Replace::existing);
+  ::unlink((damaged_ / entry.digest).c_str());
   return true;
 }
 
@@ -46,4 +51,36 @@ void ObjectStore::remove_temporaries() const {
   std::error_code error;
   for (const auto& entry : fs::directory_iterator(temporaries_, error))
     fs::remove(entry.path(), error);
+}
+
+bool ObjectStore::check(const std::string& name) const {
+  if (auto object = open(name)) {
+    static thread_local std::vector<char> chunk(1 << 20);
+    Sha256 hasher;
+    for (ssize_t got; (got = ::read(object->first.get(), chunk.data(), chunk.size())) != 0;) {
+      if (got < 0 && errno == EINTR) continue;
+      if (got < 0) fail_on("read", path_of(name));
+      hasher.update({chunk.data(), static_cast<size_t>(got)});
+    }
+    if (hasher.finish() == name) return true;
+  }
+  // Set aside, or noted as lost when there is nothing to set aside.
+  if (::mkdir(damaged_.c_str(), 0700) != 0 && errno != EEXIST) fail_on("create", damaged_);
+  fs::path aside = damaged_ / name;
+  if (::rename(path_of(name).c_str(), aside.c_str()) != 0) {
+    if (errno != ENOENT) fail_on("set aside", path_of(name));
+    open_file(aside, O_WRONLY | O_CREAT, 0400);
+  }
+  std::fprintf(stderr,
+               "The object %s is damaged or lost; it is wanted from a computer that has it.\n",
+               name.c_str());
+  return false;
+}
+
+std::vector<std::string> ObjectStore::wanted() const {
+  std::vector<std::string> names;
+  std::error_code error;
+  for (const auto& entry : fs::directory_iterator(damaged_, error))
+    if (is_digest(entry.path().filename().string())) names.push_back(entry.path().filename());
+  return names;
 }

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "files.h"
 #include "pack.h"
@@ -20,6 +21,12 @@ class ObjectStore {
   bool receive(PackReader& pack, const PackEntry& entry) const;
   // The object open for reading, and its size; none when it is not stored.
   std::optional<std::pair<Descriptor, uint64_t>> open(const std::string& name) const;
+  // Reads the object through: false when it is not stored whole. A damaged one is
+  // set aside under damaged/ until a whole copy arrives, so that a computer that
+  // still has the content is asked for it.
+  bool check(const std::string& name) const;
+  // Objects set aside as damaged that no computer has sent again yet.
+  std::vector<std::string> wanted() const;
   // Makes the objects received so far durable; done before the catalogue names them.
   void flush() const { flush_file_system(objects_); }
   // Copies in progress when the server last stopped; only one server runs per folder.
@@ -30,4 +37,5 @@ class ObjectStore {
 
   fs::path objects_;
   fs::path temporaries_;
+  fs::path damaged_;
 };

@@ -72,10 +72,14 @@ std::vector<ProposedVersion> parse_versions(const json& body) {
   std::set<std::string> paths;
   for (const json& entry : body) {
     ProposedVersion version{text_member(entry, "path", 4096), integer_member(entry, "expected"),
-                            std::nullopt, integer_member(entry, "size")};
+                            std::nullopt, integer_member(entry, "size"), std::nullopt};
     if (!acceptable_path(version.path))
       refuse("The path “" + version.path + "” lies outside the account’s folder.");
     if (!paths.insert(version.path).second) refuse("The path “" + version.path + "” comes twice.");
+    if (entry.contains("mode") && !entry["mode"].is_null()) {
+      version.mode = integer_member(entry, "mode");
+      if (*version.mode > 0777) refuse("A mode must be permission bits, from 0 to 0777.");
+    }
     const json& object = member(entry, "object");
     if (!object.is_null()) {
       if (!object.is_string() || !is_digest(object.get_ref<const std::string&>()))
@@ -112,18 +116,27 @@ std::optional<DeviceProof> parse_device_header(const std::string& header) {
   DeviceProof proof;
   const char* end = header.data() + space;
   auto [stop, error] = std::from_chars(header.data() + scheme.size(), end, proof.device);
-  if (error != std::errc() || stop != end) return std::nullopt;
+  if (error != std::errc() || stop != end || proof.device < 0) return std::nullopt;
   proof.secret = header.substr(space + 1);
   return proof;
 }
 
-int64_t parse_since(const std::string& target) {
-  auto query = target.find("?since=");
-  if (query == std::string::npos) return 0;
-  std::string_view digits(target.data() + query + 7, target.size() - query - 7);
-  int64_t since = 0;
-  auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), since);
-  if (digits.empty() || error != std::errc() || end != digits.data() + digits.size() || since < 0)
-    refuse("“since” must be a revision number.");
-  return since;
+ChangesQuery parse_changes_query(const std::string& target) {
+  ChangesQuery query;
+  auto start = target.find('?');
+  for (size_t end; start != std::string::npos; start = end) {
+    end = target.find('&', start + 1);
+    std::string_view pair(target.data() + start + 1,
+                          (end == std::string::npos ? target.size() : end) - start - 1);
+    auto equals = pair.find('=');
+    std::string_view name = pair.substr(0, equals);
+    int64_t* value = name == "since" ? &query.since : name == "known" ? &query.known : nullptr;
+    if (!value || equals == std::string_view::npos) refuse("The query is not one of revisions.");
+    std::string_view digits = pair.substr(equals + 1);
+    auto [stop, error] = std::from_chars(digits.data(), digits.data() + digits.size(), *value);
+    if (digits.empty() || error != std::errc() || stop != digits.data() + digits.size() ||
+        *value < 0)
+      refuse("“" + std::string(name) + "” must be a revision number.");
+  }
+  return query;
 }

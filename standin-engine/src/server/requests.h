@@ -35,5 +35,10 @@ struct DeviceProof {
   std::string secret;
 };
 std::optional<DeviceProof> parse_device_header(const std::string& header);
-// "since=N" in a target's query; 0 when absent.
-int64_t parse_since(const std::string& target);
+// "since=N&known=R" in a target's query: the revision a computer last heard of,
+// and the latest one it knows the content of; 0 when absent.
+struct ChangesQuery {
+  int64_t since = 0;
+  int64_t known = 0;
+};
+ChangesQuery parse_changes_query(const std::string& target);
