@@ -33,7 +33,7 @@ std::pair<std::size_t, std::string> offered(const FakeUi& ui) {
   return {0, ""};
 }
 
-// The output's rules are a table of their own (history_versions_test); here the
+// The output's rules are a table of their own (version_list_test); here the
 // list newest first, each item restoring its own revision, and every way to the
 // two messages, with the watch started again after each.
 TEST(ShowHistory, OffersTheVersionsNewestFirstAndRestoresTheChosenRevision) {

@@ -1,9 +1,12 @@
 // What a child starts with and what becomes of it around the life of its parent;
-// its status, output and input through the runner (engine/command_runner_test).
+// its status, output and input through the runner (engine/process_engine_test).
+// Folder and log modes, a link in the log's place and appending are checked
+// through the sync log (app/sync_log_test.cpp, engine/process_engine_test.cpp).
 #include "platform/posix/child_process.h"
 
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -12,6 +15,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/posix/files.h"
 #include "support/fake_engine_bundle.h"
 
 namespace quorvane {
@@ -130,6 +134,26 @@ TEST(ChildLifetime, ChildThatOutlivesItsObjectIsStillReaped) {
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
   EXPECT_FALSE(std::filesystem::exists(proc));
+}
+
+TEST(Files, ReadWholeGivesRegularFilesWithinTheLimitOnly) {
+  TempDir temp;
+  testing::writeFile(temp / "ten", "0123456789");
+  std::filesystem::create_directory(temp / "folder");
+  ASSERT_EQ(::mkfifo((temp / "fifo").c_str(), 0600), 0);
+  const struct {
+    std::string name;
+    std::uintmax_t limit;
+    std::optional<std::string> expected;
+  } cases[] =
+      {
+          {"ten", 10, "0123456789"},      {"ten", 9, std::nullopt},
+          {"missing", 100, std::nullopt}, {"folder", 100, std::nullopt},
+          {"fifo", 100, std::nullopt},  // refused without blocking on the open
+      };
+  for (const auto& c : cases) {
+    EXPECT_EQ(files::readWhole(temp / c.name, c.limit), c.expected) << c.name;
+  }
 }
 
 }  // namespace
