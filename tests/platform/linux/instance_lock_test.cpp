@@ -1,5 +1,5 @@
 // The running instance is the holder of a lock in the runtime folder; what a
-// second launch does with the files it was given is in qt/instance_handoff_test.cpp.
+// second launch does with the files it was given is in qt/qt_loop_test.cpp.
 #include "platform/linux/instance_lock.h"
 
 #include <sys/wait.h>
