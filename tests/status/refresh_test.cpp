@@ -23,9 +23,9 @@ TEST(Refresh, ShowsTheIconAtLaunchThenFollowsTheStatusFileEveryTwoSecondsUntilSt
   h.fake.loop.advance(1.99);
   EXPECT_EQ(item.images.size(), 1u);
   h.fake.loop.advance(0.01);
-  EXPECT_EQ(item.images.back(), (StatusImage{kSymbolSynced, "All files up to date"}));
-  EXPECT_EQ(item.toolTips.back(), "All files up to date");
-  EXPECT_EQ(h.fake.ui.statusLines().back(), "All files up to date");
+  const std::string upToDate = "All files up to date";
+  EXPECT_EQ(std::tuple(item.images.back(), item.toolTips.back(), h.fake.ui.statusLines().back()),
+            std::tuple(StatusImage{kSymbolSynced, upToDate}, upToDate, upToDate));
 
   h.writeStatus("waiting", "Server unreachable");
   h.fake.loop.advance(150.0);  // the last tick finds it exactly 150 s old
@@ -113,8 +113,8 @@ TEST(OpenFolder, OpensTheFolderAndWhateverRecoveryHoldsElseExplains) {
   AppHarness none;
   openFolder(none.flows());
   openRecovery(none.flows());
-  EXPECT_TRUE(none.fake.ui.opened.empty());  // without a folder neither does anything
-  EXPECT_TRUE(none.fake.ui.alerts.empty());
+  // Without a folder neither does anything.
+  EXPECT_TRUE(none.fake.ui.opened.empty() && none.fake.ui.alerts.empty());
   for (const std::string there : {"folder", "file", "nothing"}) {
     AppHarness h;
     h.configure();
@@ -152,8 +152,8 @@ TEST(ToggleLogin, UnregistersOnlyWhenEnabledAndShowsTheNewStateOrWhyNot) {
     h.launch();
     if (c.error) h.fake.ui.expect({A, "Login setting could not be changed"});
     h.fake.ui.choose("Start at Login");
-    EXPECT_EQ(h.fake.system.registerCalls, c.unregisters ? 0 : 1);
-    EXPECT_EQ(h.fake.system.unregisterCalls, c.unregisters ? 1 : 0);
+    EXPECT_EQ(std::pair(h.fake.system.registerCalls, h.fake.system.unregisterCalls),
+              c.unregisters ? std::pair(0, 1) : std::pair(1, 0));
     // Refreshed after a change; a refusal is told and leaves the menu.
     EXPECT_EQ(h.fake.ui.statusLines().size(), c.error ? 1u : 2u);
     ASSERT_NE(h.fake.ui.menuItem("Start at Login"), nullptr);
