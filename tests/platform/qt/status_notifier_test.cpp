@@ -54,8 +54,9 @@ TEST_F(StatusItemTest, ShowsTheModelLiterallyAndActsOnAChoiceOnceItsEventHasRetu
   status->setMenu(model);
   QMenu* menu = popUp();
   EXPECT_FALSE(gate.isOpen());
-  model[0].title = "Syncing “Photos & Notes” now";  // a tab cannot reach the menu
-  EXPECT_EQ(shown(menu), testing::withoutActions(model));
+  model[0].title = "Syncing “Photos & Notes” now";     // a tab cannot reach the menu
+  for (MenuItem& entry : model) entry.action.reset();  // not what a person sees
+  EXPECT_EQ(shown(menu), model);
 
   find(menu, "About Quorvane")->trigger();
   EXPECT_TRUE(delegate.actions.empty()) << "a command may open a dialog: not from the menu";
