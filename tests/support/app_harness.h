@@ -53,10 +53,9 @@ class AppHarness {
   ScriptedEngine* engine = nullptr;  // owned by the application
   std::shared_ptr<AppDelegate> app;
 
-  std::filesystem::path support() const { return dir / "data" / "Quorvane"; }
   std::filesystem::path syncFolder() const { return dir / "Sync"; }
   std::filesystem::path statusFile() const { return syncFolder() / ".quorvane" / "status.json"; }
-  std::filesystem::path config() const { return support() / "client.json"; }
+  std::filesystem::path config() const { return dir / "data" / "Quorvane" / "client.json"; }
   FlowContext& flows() { return app->flows(); }
 
   void writeConfig(const std::string& content) { writeFile(config(), content); }

@@ -9,15 +9,15 @@
 // "crash_signal", "write_files" ({path: JSON}). Without one, watch prints a line and
 // runs until SIGTERM; anything else exits 0. Every command but watch, whose stdin
 // is the front end's, reads its input whole. Both files live beside argv[0].
-#include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iostream>
+#include <iterator>
 #include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
@@ -38,13 +38,10 @@ std::string signalMask(const std::string& name) {
 
 std::vector<int> openDescriptors() {
   std::vector<int> fds;
-  DIR* dir = ::opendir("/proc/self/fd");
-  while (const dirent* entry = dir ? ::readdir(dir) : nullptr) {
-    if (entry->d_name[0] != '.' && std::atoi(entry->d_name) != ::dirfd(dir)) {
-      fds.push_back(std::atoi(entry->d_name));
-    }
+  for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) {
+    fds.push_back(std::stoi(entry.path().filename()));
   }
-  if (dir) ::closedir(dir);
+  std::erase_if(fds, [](int fd) { return ::fcntl(fd, F_GETFD) == -1; });  // the listing's own
   return fds;
 }
 
@@ -54,16 +51,6 @@ void writeAll(int fd, const std::string& bytes) {
     if (written < 0 && errno != EINTR) return;
     if (written > 0) done += static_cast<std::size_t>(written);
   }
-}
-
-std::string readAll(int fd) {
-  std::string bytes;
-  char buffer[65536];
-  for (ssize_t got; (got = ::read(fd, buffer, sizeof buffer)) != 0;) {
-    if (got < 0 && errno != EINTR) break;
-    if (got > 0) bytes.append(buffer, static_cast<std::size_t>(got));
-  }
-  return bytes;
 }
 
 }  // namespace
@@ -87,7 +74,7 @@ int main(int argc, char** argv) {
   }
   if (behaviour.value("ignore_sigterm", false)) ::signal(SIGTERM, SIG_IGN);
 
-  if (!watch) entry["stdin"] = readAll(STDIN_FILENO);
+  if (!watch) entry["stdin"] = std::string(std::istreambuf_iterator<char>(std::cin), {});
   const int journal =
       ::open((folder / "journal.jsonl").c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
   // One write, so that engines running at once never interleave their lines.

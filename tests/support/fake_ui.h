@@ -1,8 +1,5 @@
 #pragma once
 
-// ui.expect({A, "Sign in again", "Sign In", {{0, "ana"}, {1, "secret"}}});
-// ui.expect({P, "Choose the folder to keep in sync", "/home/ana/Sync"});
-
 #include <deque>
 #include <filesystem>
 #include <functional>

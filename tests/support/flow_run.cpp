@@ -3,27 +3,18 @@
 #include <gtest/gtest.h>
 
 namespace quorvane::testing {
-namespace {
-
-std::vector<std::pair<std::string, std::string>> placeholders(const AppHarness& h) {
-  // The longest paths first: the configuration and sync folder lie inside {dir}.
-  return {{"{config}", h.config().string()},
-          {"{folder}", h.syncFolder().string()},
-          {"{bundle}", h.dir.path().string() + "/Quorvane.app"},
-          {"{dir}", h.dir.path().string()}};
-}
-
-std::string replaced(std::string text, const std::string& from, const std::string& to) {
-  for (auto at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size())) {
-    text.replace(at, from.size(), to);
-  }
-  return text;
-}
-
-}  // namespace
 
 std::string expandPaths(const AppHarness& h, std::string text) {
-  for (const auto& [name, path] : placeholders(h)) text = replaced(text, name, path);
+  // The longest paths first: the configuration and sync folder lie inside {dir}.
+  const std::pair<std::string, std::string> placeholders[] = {
+      {"{config}", h.config().string()},
+      {"{folder}", h.syncFolder().string()},
+      {"{bundle}", h.dir.path().string() + "/Quorvane.app"},
+      {"{dir}", h.dir.path().string()}};
+  for (const auto& [name, path] : placeholders) {
+    for (auto at = text.find(name); at != std::string::npos; at = text.find(name, at + path.size()))
+      text.replace(at, name.size(), path);
+  }
   return text;
 }
 

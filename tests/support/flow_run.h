@@ -1,9 +1,5 @@
 #pragma once
 
-// const FlowCase c{"cancelled", {{"history", {0, "[]"}}},
-//                  {{A, "Restore a file version +busy", "Cancel"}}, {"history --config {config}"}};
-// expectFlow(h, "Version History…", c);  // h configured, not yet launched
-
 #include <functional>
 #include <optional>
 #include <string>

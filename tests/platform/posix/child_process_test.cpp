@@ -1,9 +1,12 @@
 // What a child starts with and what becomes of it around the life of its parent;
-// its status, output and input through the runner (engine/command_runner_test).
+// its status, output and input through the runner (engine/process_engine_test).
+// Folder and log modes, a link in the log's place and appending are checked
+// through the sync log (app/sync_log_test.cpp, engine/process_engine_test.cpp).
 #include "platform/posix/child_process.h"
 
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -12,6 +15,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/posix/files.h"
 #include "support/fake_engine_bundle.h"
 
 namespace quorvane {
@@ -74,17 +78,13 @@ TEST(ChildProcess, GetsItsStreamsAndArgumentsButNothingElseOfThisProcess) {
   ASSERT_TRUE(child);
 
   EXPECT_EQ(child->waitUntilExit(), 7);  // returns after the handler
-  EXPECT_EQ(reports, 1);
-  EXPECT_EQ(reported, 7);
-  EXPECT_EQ(readFile(temp / "log"), "to out to err");
+  EXPECT_EQ(std::tuple(reports.load(), reported.load(), readFile(temp / "log")),
+            std::tuple(1, 7, "to out to err"));
   ASSERT_EQ(bundle.journal().size(), 1u);
   const Json run = bundle.journal()[0];
-  EXPECT_EQ(run["stdin"], "from the test");
-  EXPECT_EQ(run["fds"], Json({0, 1, 2}));
-  EXPECT_EQ(settableSignals(run["ignored_signals"]), 0u);
-  EXPECT_EQ(settableSignals(run["blocked_signals"]), 0u);
-  EXPECT_EQ(run["argv"], arguments);
-  EXPECT_EQ(run["pid"], child->pid());
+  EXPECT_EQ(std::tuple(run["stdin"], run["fds"], run["argv"], run["pid"]),
+            std::tuple("from the test", Json({0, 1, 2}), Json(arguments), child->pid()));
+  EXPECT_EQ(settableSignals(run["ignored_signals"]) | settableSignals(run["blocked_signals"]), 0u);
 }
 
 // The thread that launched it ends as it would when the front end crashes.
@@ -130,6 +130,26 @@ TEST(ChildLifetime, ChildThatOutlivesItsObjectIsStillReaped) {
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
   EXPECT_FALSE(std::filesystem::exists(proc));
+}
+
+TEST(Files, ReadWholeGivesRegularFilesWithinTheLimitOnly) {
+  TempDir temp;
+  testing::writeFile(temp / "ten", "0123456789");
+  std::filesystem::create_directory(temp / "folder");
+  ASSERT_EQ(::mkfifo((temp / "fifo").c_str(), 0600), 0);
+  const struct {
+    std::string name;
+    std::uintmax_t limit;
+    std::optional<std::string> expected;
+  } cases[] =
+      {
+          {"ten", 10, "0123456789"},      {"ten", 9, std::nullopt},
+          {"missing", 100, std::nullopt}, {"folder", 100, std::nullopt},
+          {"fifo", 100, std::nullopt},  // refused without blocking on the open
+      };
+  for (const auto& c : cases) {
+    EXPECT_EQ(files::readWhole(temp / c.name, c.limit), c.expected) << c.name;
+  }
 }
 
 }  // namespace

@@ -34,6 +34,13 @@ inline QVariant property(const QDBusConnection& connection, const QString& servi
   return qvariant_cast<QDBusVariant>(reply.arguments().front()).variant();
 }
 
+// A host telling the item's dbusmenu that entry `id` was clicked (or hovered...).
+inline void menuEvent(const QDBusConnection& host, const QString& service, int id,
+                      const QString& event = "clicked") {
+  callAndWait(host, service, "/MenuBar", "com.canonical.dbusmenu", "Event",
+              {id, event, QVariant::fromValue(QDBusVariant(0)), 0u});
+}
+
 // The entries of the item's dbusmenu as a host fetches them: each id and label.
 inline std::vector<std::pair<int, std::string>> menuEntries(const QDBusConnection& host,
                                                             const QString& service) {
@@ -49,7 +56,8 @@ inline std::vector<std::pair<int, std::string>> menuEntries(const QDBusConnectio
 }
 
 // A D-Bus session bus of a test's own, with the StatusNotifierWatcher from
-// Debian's status-notifier-item utilities on it; both end with the object.
+// Debian's status-notifier-item utilities on it and a host registered; both
+// processes end with the object.
 class PrivateSessionBus {
  public:
   PrivateSessionBus() {
@@ -67,6 +75,11 @@ class PrivateSessionBus {
                       "IsStatusNotifierHostRegistered")
           .isValid();
     });
+    // A host that shows items, as a panel's tray is.
+    running =
+        running && callAndWait(bus, kWatcher, "/StatusNotifierWatcher", kWatcher,
+                               "RegisterStatusNotifierHost", {"org.kde.StatusNotifierHost-test"})
+                           .type() == QDBusMessage::ReplyMessage;
   }
   ~PrivateSessionBus() {
     for (const QString& name : connections_) QDBusConnection::disconnectFromBus(name);
@@ -77,18 +90,12 @@ class PrivateSessionBus {
     }
   }
 
-  bool running = false;  // the daemon and the watcher answer
+  bool running = false;  // the daemon and the watcher answer, the host is registered
 
   // A new connection to the bus, closed with the object.
   QDBusConnection connect() {
     connections_.append(QStringLiteral("test-%1").arg(connections_.size()));
     return QDBusConnection::connectToBus(address_, connections_.back());
-  }
-  // Tells the watcher that a host shows items, as a panel's tray does.
-  bool registerHost() {
-    return callAndWait(connect(), kWatcher, "/StatusNotifierWatcher", kWatcher,
-                       "RegisterStatusNotifierHost", {"org.kde.StatusNotifierHost-test"})
-               .type() == QDBusMessage::ReplyMessage;
   }
 
  private:

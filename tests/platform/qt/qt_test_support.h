@@ -54,12 +54,6 @@ inline Menu statusMenu(const std::string& line, bool busy = false) {
           item("Quit Quorvane", MenuAction::quit)};
 }
 
-// The model without its actions, as a person or a host sees the menu.
-inline Menu withoutActions(Menu menu) {
-  for (MenuItem& entry : menu) entry.action.reset();
-  return menu;
-}
-
 // The application as the adapters see it: records menu choices and quit requests.
 class RecordingDelegate : public ApplicationDelegate {
  public:
