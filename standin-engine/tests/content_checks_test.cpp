@@ -1,10 +1,5 @@
-// Content a pass must not take on trust. Changes that a file's time stamp does
-// not show: writes within the time stamp a pass saw (through a memory map, or too
-// quick for the clock), an edit right after a download arrived, an edit whose
-// time was put back; a file that changed too recently for its time to tell is
-// read again at the next pass, and every file once a day. A file's content
-// damaged on the server: a computer that cannot have the file says which it is,
-// and a computer that still has the content repairs the server.
+// Content a pass must not take on trust: changes a file's time stamp does not
+// show, and an object damaged on the server.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>

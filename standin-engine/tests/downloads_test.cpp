@@ -1,8 +1,4 @@
-// What a download does here: what it replaces or removes is kept in recovery only
-// when the server does not hold it, under a name that fits however long the
-// original's; a folder where a file now goes is cleared for it; a file's
-// permission bits travel with it, never wider on arrival than at its source, a
-// change of them alone too; .quorvane is its owner's only.
+// What a download replaces or removes, and the permission bits it brings.
 #include <sys/stat.h>
 
 #include <functional>

@@ -116,11 +116,8 @@ std::string sha256_of(const std::string& content) {
   unsigned int size = 0;
   EVP_Digest(content.data(), content.size(), digest, &size, EVP_sha256(), nullptr);
   std::string hex;
-  char pair[3];
-  for (unsigned int i = 0; i < size; ++i) {
-    snprintf(pair, sizeof pair, "%02x", digest[i]);
-    hex += pair;
-  }
+  for (unsigned int i = 0; i < size; ++i)
+    (hex += "0123456789abcdef"[digest[i] >> 4]) += "0123456789abcdef"[digest[i] & 15];
   return hex;
 }
 

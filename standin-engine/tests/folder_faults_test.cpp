@@ -36,8 +36,7 @@ std::string beyond_path_max(const fs::path& folder) {
   return path + "deep.txt";
 }
 
-// Only "no such file" means deleted: what cannot be examined is named in the
-// status, nothing is recorded for it, and the rest of the folder still syncs.
+// Only "no such file" means deleted; the rest of the folder still syncs.
 TEST_F(EngineTest, what_cannot_be_examined_is_named_and_never_taken_for_deleted) {
   const struct {
     const char* what;
@@ -79,8 +78,7 @@ TEST_F(EngineTest, what_cannot_be_examined_is_named_and_never_taken_for_deleted)
   }
 }
 
-// A conflict copy of a file whose name is already long gets a name that fits, its
-// extension kept, and the file goes on syncing; recovery's names: see replacing_test.
+// Its extension kept, and the file goes on syncing.
 TEST_F(EngineTest, conflict_copies_of_files_with_long_names_get_names_that_fit) {
   std::string in_utf8;
   while (in_utf8.size() < 250) in_utf8 += "é";
@@ -105,8 +103,7 @@ TEST_F(EngineTest, conflict_copies_of_files_with_long_names_get_names_that_fit) 
   }
 }
 
-// An unplugged disk, an empty folder left in its place: watch goes on, waiting,
-// syncs nothing into that folder, and syncs again once the disk is back.
+// An unplugged disk, an empty folder left in its place: waiting, then syncing again.
 TEST_F(EngineTest, a_sync_folder_that_goes_away_is_waited_for_and_never_replaced) {
   const Computer desk = sign_in("desk"), laptop = sign_in("laptop");
   write_text(desk.folder / "a.txt", "a");

@@ -1,7 +1,4 @@
-// Processes killed: the server or a computer in the middle of a transfer, and three computers'
-// passes and the server at random moments, hundreds of times, while their person keeps editing,
-// with the server once restored from a backup. Afterwards nothing is lost, nothing is half written,
-// and every folder holds what the server has.
+// Processes killed in the middle of transfers and passes: nothing is lost or half written.
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/mman.h>
@@ -75,9 +72,7 @@ TEST_F(EngineTest, a_transfer_killed_on_either_side_is_redone_on_the_next_pass) 
   }
 }
 
-// Three computers whose person keeps editing (one file through a memory map),
-// their passes and the server killed at random moments, and the server once
-// restored from an older backup, after which each computer is rejoined.
+// Three computers edited (one through a memory map), the server once restored from a backup.
 TEST_F(EngineTest, sigkill_at_any_moment_loses_nothing) {
   const Computer computers[] = {sign_in("desk"), sign_in("laptop"), sign_in("tablet")};
   std::mt19937 random(8);

@@ -1,6 +1,4 @@
-// The server as others meet it: a different server at a known address, strangers
-// speaking garbage or plain HTTP to its port, someone guessing passwords, and one
-// account reaching for another's objects.
+// The server as others meet it: an impostor, strangers, guessers, another account.
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sched.h>
@@ -111,8 +109,7 @@ TEST_F(EngineTest, another_certificate_is_refused_before_any_password_is_sent) {
   }
 }
 
-// Every stranger gets a clear refusal or a closed connection, and a computer
-// keeps syncing meanwhile, even while another connection idles.
+// A refusal or a closed connection each; a computer syncs meanwhile, beside an idle one.
 TEST_F(EngineTest, strangers_are_refused_and_others_still_served) {
   Computer desk = sign_in("desk");
   std::string big_header = "GET /v1/account HTTP/1.1\r\nX-Filler: " + std::string(20000, 'x');
@@ -179,8 +176,7 @@ TEST_F(EngineTest, repeated_failed_sign_ins_are_slowed_down) {
   EXPECT_FALSE(fs::exists(desk.config));
 }
 
-// Objects are stored once, but an account reaches only those it stored itself:
-// knowing a digest gets another account nothing.
+// Objects are stored once, but knowing a digest gets another account nothing.
 TEST_F(EngineTest, one_account_never_reaches_another_accounts_objects) {
   Computer desk = sign_in("desk");
   create_user(desk, "bob", "bob's secret words");
@@ -205,8 +201,7 @@ TEST_F(EngineTest, one_account_never_reaches_another_accounts_objects) {
   EXPECT_TRUE(folder_contents(laptop.folder).empty());
 }
 
-// A file that does not fit on the server's disk is refused with a sentence; what
-// fits is still stored.
+// What does not fit on the server's disk is refused with a sentence; what fits is stored.
 TEST_F(EngineTest, a_full_disk_refuses_with_a_sentence_and_the_server_goes_on) {
   // The server's data folder on a small disk, in this test's own mount namespace.
   struct SmallDisk {

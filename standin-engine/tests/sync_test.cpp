@@ -1,7 +1,5 @@
 // Watch passes between computers: revisions, restore, what is not synced, and the
-// status file while the server cannot be reached or after it went back to an
-// older backup (nothing syncs until the person rejoins it, and rejoining loses
-// nothing).
+// status while the server cannot be reached or went back to an older backup.
 #include <sys/stat.h>
 
 #include <ctime>
@@ -13,8 +11,7 @@ namespace {
 
 using nlohmann::json;
 
-// Every change is a new revision; a restore makes an old one current again, on
-// every computer; a deletion is a revision that cannot be restored.
+// A restore makes an old revision current everywhere; a deletion cannot be restored.
 TEST_F(EngineTest, revisions_history_and_restore) {
   Computer desk = sign_in("desk");
   Computer laptop = sign_in("laptop");
@@ -89,8 +86,7 @@ TEST_F(EngineTest, only_regular_files_are_synced_and_no_link_is_followed) {
   EXPECT_EQ(synced, (std::set<fs::path>{".quorvane", "real.txt", "docs"}));
 }
 
-// While the server cannot be reached, a pass says so, moves, deletes and records
-// nothing, and the next pass after it is back catches up.
+// While the server cannot be reached nothing moves; once it is back, passes catch up.
 TEST_F(EngineTest, the_status_file_says_synced_or_waiting_for_the_server) {
   Computer desk = sign_in("desk");
   Computer laptop = sign_in("laptop");

@@ -1,7 +1,5 @@
 // What a child starts with and what becomes of it around the life of its parent;
-// its status, output and input through the runner (engine/process_engine_test).
-// Folder and log modes, a link in the log's place and appending are checked
-// through the sync log (app/sync_log_test.cpp, engine/process_engine_test.cpp).
+// its status, output and input are the runner's (engine/process_engine_test.cpp).
 #include "platform/posix/child_process.h"
 
 #include <fcntl.h>

@@ -1,8 +1,6 @@
-// Alerts as a person meets them, their texts, and how they fit the screen. The
-// DialogFit tests run twice: on the offscreen platform's default screen, and as
-// "scale2." on a 1280x800 screen at QT_SCALE_FACTOR=2 (640x400 points), where the
-// long dialogs do not fit whole. The folder panel, typed into, is in e2e/run.sh;
-// how fast a pop-up of a long history opens, in bench/qt/restore_dialog_bench.cpp.
+// Alerts as a person meets them, their texts, and how they fit the screen. DialogFit
+// runs twice: on the default screen, and as "scale2." on a 1280x800 screen at
+// QT_SCALE_FACTOR=2 (640x400 points), where the long dialogs do not fit whole.
 #include <gtest/gtest.h>
 
 #include <QComboBox>

@@ -1,9 +1,6 @@
-// The main loop: posts, delayed blocks and the default-mode tick around modals,
-// and how a quit request ends it (SIGTERM during an alert, in e2e/run.sh). Then
-// files opened with the application: from the command line, handed over by a
-// later launch, held until nothing modal is up (the lock that decides which launch
-// runs is in linux/xdg_locations_test.cpp, the whole path from the command line
-// and from xdg-open in e2e/run.sh and e2e/install.sh).
+// The main loop: posts, delayed blocks, the default-mode tick around modals and a
+// quit request; then files opened with the application, from the command line or
+// handed over by a later launch, held until nothing modal is up.
 #include <gtest/gtest.h>
 #include <sys/socket.h>
 #include <sys/un.h>

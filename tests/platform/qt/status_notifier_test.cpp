@@ -1,7 +1,5 @@
-// The status item: as a tray icon with the front end's own menu (XEmbed trays; a
-// click on the real icon is in e2e/run.sh), and as a StatusNotifierItem read back
-// over a private session bus the way a panel's tray reads it (a real host drawing
-// its menu, labels and states as exported is in e2e/sni_tray.sh).
+// The status item: as a tray icon with the front end's own menu (XEmbed trays),
+// and as a StatusNotifierItem read back over a private session bus as a panel would.
 #include <gtest/gtest.h>
 
 #include <QMenu>
@@ -183,7 +181,7 @@ TEST_F(StatusNotifierTest, AnnouncesEachNewMenuAndAClickCountsForTheMenuTheHostS
 }
 
 // A host that passes the left click on: the front end's own menu opens, and holds
-// the tick as long as it is open (qt_loop_test).
+// the tick as long as it is open.
 TEST_F(StatusNotifierTest, ActivateOpensTheFrontEndsOwnMenu) {
   tray->setMenu(statusMenu("Synced"));
   testing::callAndWait(host, service(), "/StatusNotifierItem", "org.kde.StatusNotifierItem",

@@ -1,8 +1,5 @@
-// The session's facts on Linux. Where the running front end finds its bundle,
-// support folder and runtime folder is seen end to end in e2e/run.sh and
-// e2e/install.sh, and so is the login item the installed application writes. The
-// running instance is the holder of a lock in the runtime folder; what a second
-// launch does with the files it was given is in qt/qt_loop_test.cpp.
+// The session's facts on Linux; the installed application's folders and login
+// item are seen end to end in e2e/run.sh and e2e/install.sh.
 #include "platform/linux/xdg_locations.h"
 
 #include <pwd.h>
@@ -16,7 +13,6 @@
 #include <gtest/gtest.h>
 
 #include "platform/linux/autostart.h"
-#include "platform/linux/bundle_location.h"
 #include "platform/linux/host_name.h"
 #include "platform/linux/instance_lock.h"
 #include "platform/linux/linux_system.h"
@@ -234,39 +230,6 @@ TEST(Autostart, EnabledOnlyWhileTheEntryCanStartItsProgram) {
   EXPECT_EQ(autostart::install(temp / "file/q.desktop", "/q"),
             "Not a directory: " + (temp / "file").string());
   EXPECT_EQ(autostart::uninstall(temp / "plain"), "Is a directory: " + (temp / "plain").string());
-}
-
-// The entry starts the installed launcher when the running bundle is the one it
-// leads to (the path survives an upgrade), else the bundle's own front end.
-TEST(Autostart, StartsTheInstalledLauncherOnlyWhereItLeadsToThisBundle) {
-  TempDir temp;
-  auto install = [&](const std::string& prefix, const std::string& name,
-                     std::optional<fs::path> launcherTarget) {
-    const fs::path bundle = temp / prefix / "lib/quorvane" / name;
-    executable(frontEndOf(bundle));
-    if (launcherTarget) {
-      fs::create_directories(temp / prefix / "bin");
-      fs::create_symlink(*launcherTarget, temp / prefix / "bin/quorvane-menubar");
-    }
-    return fs::canonical(bundle);  // as found from /proc/self/exe
-  };
-  const fs::path installed = install(
-      "usr", "Quorvane.app", "../lib/quorvane/Quorvane.app/Contents/MacOS/quorvane-menubar");
-  const fs::path buildTree = temp / "build/Quorvane.app";
-  executable(frontEndOf(buildTree));
-  const struct {
-    fs::path bundle, exec;
-  } cases[] = {
-      {installed, temp / "usr/bin/quorvane-menubar"},
-      {buildTree, frontEndOf(buildTree)},
-      // A launcher that leads elsewhere, none at all, the wrong bundle name.
-      {install("other", "Quorvane.app", frontEndOf(buildTree)), {}},
-      {install("bare", "Quorvane.app", std::nullopt), {}},
-      {install("usr", "Copy.app", std::nullopt), {}},
-  };
-  for (const auto& c : cases) {
-    EXPECT_EQ(launcherOf(c.bundle), c.exec.empty() ? frontEndOf(c.bundle) : c.exec) << c.bundle;
-  }
 }
 
 }  // namespace
