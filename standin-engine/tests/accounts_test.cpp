@@ -83,9 +83,8 @@ TEST_F(EngineTest, sign_in_and_an_invitation_for_one_computer_write_a_private_co
   EXPECT_EQ(pair_with(second).output, "This invitation has expired; ask for a new one.\n");
 }
 
-// Users an administrator creates sign in elsewhere and see only their own files; a
-// changed password signs the account's other computers out; no password is ever
-// written to a file, on the server or on a computer.
+// Users see only their own files; a new password signs the account's other computers
+// out; no password is ever written to a file, on the server or on a computer.
 TEST_F(EngineTest, users_passwords_and_privacy) {
   const std::string first = "bob's secret words", second = "bob's newer secret";
   Computer desk = sign_in("desk");

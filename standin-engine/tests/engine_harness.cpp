@@ -122,10 +122,11 @@ std::string sha256_of(const std::string& content) {
 }
 
 bool eventually(const std::function<bool()>& condition, std::chrono::seconds patience) {
-  auto deadline = std::chrono::steady_clock::now() + patience;
-  while (!condition() && std::chrono::steady_clock::now() < deadline)
+  for (auto deadline = std::chrono::steady_clock::now() + patience; !condition();) {
+    if (std::chrono::steady_clock::now() > deadline) return false;
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  return condition();
+  }
+  return true;
 }
 
 void run_sql(const fs::path& database, const std::string& statements) {

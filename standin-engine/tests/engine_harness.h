@@ -1,6 +1,5 @@
-// Runs the built programs as child processes, the way the front end and a
-// household do: a throwaway server data folder served on a loopback port, and
-// computers signed in to it.
+// Runs the built programs as child processes, as the front end and a household do:
+// a throwaway server data folder served on a loopback port, computers signed in to it.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -40,7 +39,8 @@ void write_text(const fs::path& path, const std::string& text);
 // Every regular file below folder with its content, .quorvane left out.
 std::map<std::string, std::string> folder_contents(const fs::path& folder);
 std::string sha256_of(const std::string& content);
-// Whether condition comes true within `patience`, looked at every millisecond.
+// Whether condition comes true within `patience`, looked at every millisecond; one
+// sighting counts (what it saw, a transfer under way, may be gone at a second look).
 bool eventually(const std::function<bool()>& condition,
                 std::chrono::seconds patience = std::chrono::seconds(20));
 // Runs SQL on a database the programs keep, for what a test cannot wait for.
