@@ -31,7 +31,6 @@ Outcome run_server(const std::vector<std::string>& arguments, const std::string&
 // caller waits for it.
 pid_t start_engine(const std::vector<std::string>& arguments, const fs::path& output = "/dev/null");
 int wait_for(pid_t child);
-// A TCP port on 127.0.0.1 that nothing listens on now.
 int free_port();
 
 std::string read_text(const fs::path& path);
@@ -53,7 +52,6 @@ class HomeServer {
  public:
   HomeServer(const fs::path& root, const std::string& name);
   ~HomeServer();
-  // Starts serving and waits until the server listens.
   void start();
   // SIGTERM (or another signal) and the exit status.
   int stop(int signal = SIGTERM);

@@ -26,7 +26,6 @@ using namespace std::chrono_literals;
 const std::string kAdaPassword = "ada’s long password", kBobPassword = "bob’s first password",
                   kNewPassword = "ada’s newer password";
 
-// A TCP port on 127.0.0.1 that nothing listens on now.
 int freePort() {
   const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
   sockaddr_in address{};

@@ -136,16 +136,10 @@ struct HttpsClient::Connection {
   size_t read_body(char* into, size_t size) {
     size = static_cast<size_t>(std::min<uint64_t>(size, body_left));
     if (size == 0) return 0;
-    size_t got = 0;
-    if (buffer.size() > 0) {
-      got = net::buffer_copy(net::buffer(into, size), buffer.data());
-      buffer.consume(got);
-    } else {
-      error_code error;
-      channel.allow(progress_time);
-      got = channel.read_some(net::buffer(into, size), error);
-      check(error);
-    }
+    error_code error;
+    channel.allow(progress_time);
+    size_t got = channel.read_body(buffer, into, size, error);
+    check(error);
     body_left -= got;
     return got;
   }

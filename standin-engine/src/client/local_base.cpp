@@ -100,7 +100,8 @@ void LocalBase::stage_landmark(const Landmark& landmark) {
 }
 
 void LocalBase::write_landmark() {
-  if (landmark_ && landmark_->revision > (landmark() ? landmark()->revision : 0)) {
+  auto stored = landmark_ ? landmark() : std::nullopt;
+  if (landmark_ && landmark_->revision > (stored ? stored->revision : 0)) {
     db_.execute("DELETE FROM landmark");
     db_.run("INSERT INTO landmark (revision, path, object) VALUES (?, ?, ?)", landmark_->revision,
             landmark_->path, landmark_->object);

@@ -8,6 +8,7 @@
 #include <boost/asio/io_context.hpp>
 #include <boost/asio/ip/tcp.hpp>
 #include <boost/asio/ssl.hpp>
+#include <boost/beast/core/flat_buffer.hpp>
 #include <chrono>
 #include <optional>
 #include <utility>
@@ -73,6 +74,14 @@ class Channel {
     size_t size = read_some(buffers, error);
     if (error) throw boost::system::system_error(error);
     return size;
+  }
+  // Up to size bytes of a message body: first what reading its head left in
+  // `buffer`, then from the connection.
+  size_t read_body(boost::beast::flat_buffer& buffer, char* into, size_t size, error_code& error) {
+    if (buffer.size() == 0) return read_some(net::buffer(into, size), error);
+    size_t got = net::buffer_copy(net::buffer(into, size), buffer.data());
+    buffer.consume(got);
+    return got;
   }
   template <typename Buffers>
   size_t write_some(const Buffers& buffers, error_code& error) {

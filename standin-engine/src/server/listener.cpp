@@ -58,16 +58,10 @@ class HttpExchange final : public Exchange {
   size_t read(char* into, size_t size) override {
     size = static_cast<size_t>(std::min<uint64_t>(size, body_left_));
     if (size == 0) return 0;
-    size_t got = 0;
-    if (buffer_.size() > 0) {
-      got = net::buffer_copy(net::buffer(into, size), buffer_.data());
-      buffer_.consume(got);
-    } else {
-      error_code error;
-      channel_.allow(progress_time);
-      got = channel_.read_some(net::buffer(into, size), error);
-      if (error) lost();
-    }
+    error_code error;
+    channel_.allow(progress_time);
+    size_t got = channel_.read_body(buffer_, into, size, error);
+    if (error) lost();
     body_left_ -= got;
     return got;
   }
